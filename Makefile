@@ -1,0 +1,43 @@
+# Front door: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
+BUILD      ?= build
+WIN_DIR    := $(BUILD)/win
+HOST_DIR   := $(BUILD)/host
+JOBS       ?= $(shell nproc)
+export WINEPREFIX := $(abspath $(BUILD))/wineprefix
+export WINEDEBUG  := -all
+
+.PHONY: all bootstrap build build-win build-host test run package lint clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+build: build-win build-host
+
+build-win: bootstrap
+	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN_DIR) -j $(JOBS)
+
+build-host: bootstrap
+	cmake -S . -B $(HOST_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(HOST_DIR) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(HOST_DIR) --output-on-failure
+	scripts/with-wine.sh ctest --test-dir $(WIN_DIR) --output-on-failure
+	@echo "Screenshots: $(abspath $(WIN_DIR))/screenshots"
+
+run: build-win
+	scripts/with-wine.sh scripts/run-demo.sh $(WIN_DIR)
+
+package: build-win
+	scripts/package.sh $(WIN_DIR) dist
+
+lint: bootstrap build-host
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	git ls-files 'src/*.cpp' 'tests/host/*.cpp' | grep -v '^src/.*/frm\|^src/platform\|^src/app/main' | \
+	    xargs clang-tidy -p $(HOST_DIR) --quiet
+
+clean:
+	rm -rf $(BUILD) dist

@@ -1,0 +1,91 @@
+#include "app/startup.h"
+
+#include "app/app_info.h"
+
+namespace quellary {
+
+std::string mainCaption() { return "Veyra's Quellary - Version " + versionText(); }
+
+std::string withTrailingBackslash(std::string_view directory) {
+    std::string result(directory);
+    if (result.empty() || result.back() != '\\') {
+        result.push_back('\\');
+    }
+    return result;
+}
+
+bool isStartArgument(std::string_view argumentText) {
+    const std::size_t first = argumentText.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t last = argumentText.find_last_not_of(' ');
+    const std::string_view word = argumentText.substr(first, last - first + 1);
+    constexpr std::string_view start = "START";
+    if (word.size() != start.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = word[i] >= 'a' && word[i] <= 'z' ? static_cast<char>(word[i] - 'a' + 'A') : word[i];
+        if (c != start[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string osFamilyFor(int platformCode) {
+    switch (platformCode) {
+    case 1:
+        return "95";
+    case 2:
+        return "NT";
+    default:
+        return {};
+    }
+}
+
+MessageText windirMissingMessage() { return {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:"}; }
+
+MessageText killToolMissingMessage(std::string_view windowsDirectory, std::string_view applicationDirectory) {
+    std::string prompt = "A required program, endprocx.exe, was not found in the ";
+    prompt.append(windowsDirectory).append("\r\ndirectory or in the ").append(applicationDirectory);
+    prompt.append("directory.\r\nYou need to reinstall Quellary to correct this problem.");
+    return {prompt, {}};
+}
+
+MessageText createTaskListMessage() {
+    return {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory"};
+}
+
+MessageText unidentifiedOsMessage() { return {"Unidentified OS?!?!? Quellary exiting...", {}}; }
+
+std::optional<MessageText> taskListProblem(std::string_view path, std::size_t itemCount, std::size_t entryCount) {
+    std::string prompt = "The task list file\r\n";
+    prompt.append(path);
+    if (itemCount < 3) {
+        prompt.append("\r\nlists no task. It needs the header line, at least one task name, and one more line "
+                      "after the last task name that is listed.");
+    } else if (entryCount > maxListedEntries) {
+        prompt.append("\r\nlists " + std::to_string(entryCount) + " tasks; Quellary can list at most " +
+                      std::to_string(maxListedEntries) + ".");
+    } else {
+        return std::nullopt;
+    }
+    prompt.append("\r\nCorrect the file, or delete it to have a new default list created, and start Quellary again.");
+    return MessageText{prompt, {}};
+}
+
+MessageText taskListUnreadableMessage(std::string_view path, std::string_view reason) {
+    std::string prompt = "The task list file\r\n";
+    prompt.append(path).append("\r\ncould not be read: ").append(reason);
+    return {prompt, {}};
+}
+
+MessageText taskListNotCreatedMessage(std::string_view path, std::string_view reason) {
+    std::string prompt = "The task list file\r\n";
+    prompt.append(path).append("\r\ncould not be created: ").append(reason);
+    return {prompt, {}};
+}
+
+} // namespace quellary

@@ -1,0 +1,43 @@
+// What the start-up decides and says, free of any window or file.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quellary {
+
+inline constexpr std::string_view killToolName = "endprocx.exe";
+
+std::string mainCaption();
+
+// A directory with exactly one trailing backslash (a drive root keeps the one it has).
+std::string withTrailingBackslash(std::string_view directory);
+
+// True for "START" in any case with blanks at either end, and for nothing else.
+bool isStartArgument(std::string_view argumentText);
+
+// "95" or "NT" for the platform codes 1 and 2, empty for any other code; 0 is refused before this.
+std::string osFamilyFor(int platformCode);
+inline constexpr int unidentifiedPlatformCode = 0;
+
+struct MessageText {
+    std::string prompt;
+    std::string title; // empty: the application title
+};
+
+MessageText windirMissingMessage();
+MessageText killToolMissingMessage(std::string_view windowsDirectory, std::string_view applicationDirectory);
+MessageText createTaskListMessage();
+MessageText unidentifiedOsMessage();
+
+// The list holds at most this many entries: positions are 16-bit signed.
+inline constexpr std::size_t maxListedEntries = 32768;
+
+// Why a task list file cannot fill the list, or nothing when it can.
+std::optional<MessageText> taskListProblem(std::string_view path, std::size_t itemCount, std::size_t entryCount);
+MessageText taskListUnreadableMessage(std::string_view path, std::string_view reason);
+MessageText taskListNotCreatedMessage(std::string_view path, std::string_view reason);
+
+} // namespace quellary
