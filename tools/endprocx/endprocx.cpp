@@ -1,0 +1,179 @@
+// endprocx.exe: ends every running process of one image name and reports the outcome in two lines.
+#include "kill_report.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+using endprocx::KillCounts;
+using endprocx::ProcessEntry;
+using endprocx::Report;
+
+struct HandleCloser {
+    void operator()(HANDLE h) const noexcept { ::CloseHandle(h); }
+};
+// Process handles fail with NULL and snapshots with INVALID_HANDLE_VALUE: adopt() turns both into an empty owner.
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+UniqueHandle adopt(HANDLE h) noexcept { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+// Long enough for a process that is busy in the kernel to go; short enough that a caller waiting for the
+// result file is not kept long when something cannot be ended.
+constexpr ULONGLONG waitBoundMs = 5000;
+// A process that starts another of its own name as it dies is followed this many times; after that the tool
+// reports the newcomers as still running instead of chasing them for ever.
+constexpr int killRounds = 3;
+
+struct ProcessList {
+    std::vector<ProcessEntry> entries;
+    DWORD error = ERROR_SUCCESS;
+};
+
+ProcessList listProcesses() {
+    ProcessList list;
+    const UniqueHandle snapshot = adopt(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
+        list.error = ::GetLastError();
+        return list;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+        list.entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+    }
+    if (list.entries.empty()) {
+        list.error = ::GetLastError();
+    }
+    return list;
+}
+
+// Windows 8.1 and later can say whether ending a process would stop the system; older systems and Wine may lack
+// the function, and a process that cannot be asked counts as not critical (the name list still guards it).
+bool isCritical(HANDLE process) noexcept {
+    using IsProcessCriticalFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    static const auto fn = [] {
+        const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+        const FARPROC proc = kernel ? ::GetProcAddress(kernel, "IsProcessCritical") : nullptr;
+        return reinterpret_cast<IsProcessCriticalFn>(reinterpret_cast<void*>(proc));
+    }();
+    BOOL critical = FALSE;
+    return fn && fn(process, &critical) && critical;
+}
+
+bool hasEnded(HANDLE process) noexcept { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
+// Terminates one process. Returns its handle when it was told to end; otherwise records the outcome at once.
+UniqueHandle terminate(DWORD pid, KillCounts& counts) {
+    UniqueHandle process = adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                               FALSE, pid));
+    if (!process && ::GetLastError() == ERROR_ACCESS_DENIED) {
+        process = adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    }
+    if (!process) {
+        // An id that no longer names a process: it ended between the snapshot and now.
+        const DWORD error = ::GetLastError();
+        ++(error == ERROR_INVALID_PARAMETER ? counts.ended : error == ERROR_ACCESS_DENIED ? counts.denied
+                                                                                           : counts.failed);
+        return {};
+    }
+    if (isCritical(process.get())) {
+        ++counts.refused;
+        return {};
+    }
+    if (!::TerminateProcess(process.get(), 1)) {
+        const DWORD error = ::GetLastError();
+        // A process that is already exiting refuses to be terminated with access denied.
+        ++(hasEnded(process.get()) ? counts.ended : error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed);
+        return {};
+    }
+    return process;
+}
+
+// Waits for all of them at once, MAXIMUM_WAIT_OBJECTS at a time, until the common deadline.
+void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, KillCounts& counts) {
+    std::vector<HANDLE> raw;
+    for (const UniqueHandle& p : processes) {
+        raw.push_back(p.get());
+    }
+    for (std::size_t first = 0; first < raw.size(); first += MAXIMUM_WAIT_OBJECTS) {
+        const ULONGLONG now = ::GetTickCount64();
+        const auto left = static_cast<DWORD>(now < deadline ? deadline - now : 0);
+        const auto count = static_cast<DWORD>(std::min<std::size_t>(raw.size() - first, MAXIMUM_WAIT_OBJECTS));
+        ::WaitForMultipleObjects(count, raw.data() + first, TRUE, left);
+    }
+    for (const HANDLE h : raw) {
+        ++(hasEnded(h) ? counts.ended : counts.stillRunning);
+    }
+}
+
+Report killTask(const std::string& taskName) {
+    const DWORD self = ::GetCurrentProcessId();
+    const ULONGLONG deadline = ::GetTickCount64() + waitBoundMs;
+    KillCounts counts;
+    std::unordered_set<DWORD> handled;
+    // Handles stay open to the end so that no id of an ended process can be reused and mistaken for a newcomer.
+    std::vector<UniqueHandle> held;
+    for (int round = 0; round <= killRounds; ++round) {
+        const ProcessList list = listProcesses();
+        if (list.entries.empty()) {
+            if (round == 0) {
+                return endprocx::failureReport(taskName,
+                                               "process list unavailable, system error " + std::to_string(list.error));
+            }
+            break;
+        }
+        std::vector<UniqueHandle> told;
+        bool newcomers = false;
+        for (const endprocx::Target& target : endprocx::selectTargets(list.entries, taskName, self)) {
+            if (!handled.insert(target.pid).second) {
+                continue;
+            }
+            newcomers = true;
+            if (round == killRounds) {
+                ++counts.stillRunning;
+            } else if (target.kind != endprocx::TargetKind::kill) {
+                ++counts.refused;
+            } else if (UniqueHandle process = terminate(target.pid, counts)) {
+                told.push_back(std::move(process));
+            }
+        }
+        if (!newcomers) {
+            break;
+        }
+        awaitEnd(told, deadline, counts);
+        std::move(told.begin(), told.end(), std::back_inserter(held));
+    }
+    return endprocx::reportFor(taskName, counts);
+}
+
+void writeOut(const std::string& text) noexcept {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    // Raw bytes: the lines carry their own CR LF, and the runtime's text mode must not add to them.
+    ::WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+} // namespace
+
+int main() {
+    std::string taskName;
+    Report report;
+    try {
+        taskName = endprocx::taskNameFromCommandLine(::GetCommandLineA());
+        report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
+    } catch (const std::bad_alloc&) {
+        report = endprocx::failureReport(taskName, "out of memory");
+    }
+    writeOut(report.text());
+    return report.exitCode;
+}

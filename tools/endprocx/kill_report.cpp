@@ -1,0 +1,157 @@
+#include "kill_report.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace endprocx {
+namespace {
+
+constexpr std::string_view blanks = " \t";
+
+char foldAscii(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The name goes into a line of a text file: control characters would break the two-line shape.
+std::string printable(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+std::string quoted(std::string_view taskName) { return "\"" + printable(taskName) + "\""; }
+
+} // namespace
+
+// The name reaches the tool as "cmd /c endprocx.exe <name> > file". The interpreter removes the redirection and
+// hands over the rest of its line as it stands, including the blank that stood before ">", so the tool sees
+// "endprocx.exe <name> " with runs of blanks inside the name intact. On an unquoted name the interpreter has
+// acted first: "&", "|", "<" and ">" end the command there, "^" escapes the next character and disappears, and
+// %variable% is replaced by its value (inside quotes as well). A caller that quotes the name keeps & | < > ^
+// intact, and then the quotes reach the tool too.
+// So: everything after the program token, verbatim, with every double quote dropped (no file name can hold one,
+// so nothing of a real name is lost) and blanks and tabs trimmed at both ends (the leading one is the separator,
+// the trailing one the interpreter's; no Windows file name ends in a blank). Splitting into arguments and joining
+// them with single blanks would lose runs of blanks, and the runtime's argument rules give quotes and backslashes
+// meanings that they do not have in a file name.
+std::string taskNameFromCommandLine(std::string_view commandLine) {
+    std::size_t tail = 0;
+    if (commandLine.starts_with('"')) {
+        const std::size_t close = commandLine.find('"', 1);
+        tail = close == std::string_view::npos ? commandLine.size() : close + 1;
+    } else {
+        tail = std::min(commandLine.find_first_of(blanks), commandLine.size());
+    }
+    std::string name;
+    for (const char c : commandLine.substr(tail)) {
+        if (c != '"') {
+            name += c;
+        }
+    }
+    const std::size_t first = name.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    return name.substr(first, name.find_last_not_of(blanks) - first + 1);
+}
+
+// ASCII folding only: the names arrive in the ANSI code page, whose other letters the tool cannot fold reliably,
+// and an unfolded byte can only make the match stricter.
+bool sameImageName(std::string_view a, std::string_view b) noexcept {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });
+}
+
+std::vector<std::uint32_t> callerChain(std::uint32_t selfPid, const std::vector<ProcessEntry>& processes) {
+    std::unordered_map<std::uint32_t, std::uint32_t> parentOf;
+    for (const ProcessEntry& p : processes) {
+        parentOf.emplace(p.pid, p.parentPid);
+    }
+    // Parent ids are never updated when a parent ends, so a reused id can close a loop: stop at any repeat.
+    std::vector<std::uint32_t> chain;
+    std::unordered_set<std::uint32_t> seen{selfPid};
+    auto it = parentOf.find(selfPid);
+    while (it != parentOf.end() && it->second != 0 && seen.insert(it->second).second) {
+        chain.push_back(it->second);
+        it = parentOf.find(it->second);
+    }
+    return chain;
+}
+
+bool isSystemProcess(std::uint32_t pid, std::string_view imageName) noexcept {
+    // 0 is the idle process and 4 the kernel's own on every Windows NT; the names are the session and service
+    // infrastructure, including the kernel's pseudo-processes as the process list names them.
+    static constexpr std::array<std::string_view, 15> names{
+        "[System Process]", "System",       "Secure System", "Registry",     "Memory Compression",
+        "smss.exe",         "csrss.exe",    "wininit.exe",   "winlogon.exe", "services.exe",
+        "lsass.exe",        "lsaiso.exe",   "svchost.exe",   "dwm.exe",      "fontdrvhost.exe",
+    };
+    return pid == 0 || pid == 4 ||
+           std::any_of(names.begin(), names.end(), [&](std::string_view n) { return sameImageName(n, imageName); });
+}
+
+std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes, std::string_view taskName,
+                                  std::uint32_t selfPid) {
+    const std::vector<std::uint32_t> callers = callerChain(selfPid, processes);
+    std::vector<Target> targets;
+    for (const ProcessEntry& p : processes) {
+        // The tool itself is no task: it ends on its own a moment later, so it neither counts nor blocks "Killed".
+        if (p.pid == selfPid || !sameImageName(p.imageName, taskName)) {
+            continue;
+        }
+        TargetKind kind = TargetKind::kill;
+        if (isSystemProcess(p.pid, p.imageName)) {
+            kind = TargetKind::system;
+        } else if (std::find(callers.begin(), callers.end(), p.pid) != callers.end()) {
+            kind = TargetKind::caller;
+        }
+        targets.push_back({p.pid, kind});
+    }
+    return targets;
+}
+
+Report reportFor(std::string_view taskName, const KillCounts& counts) {
+    const std::string name = quoted(taskName);
+    const int found = counts.found();
+    if (found == 0) {
+        return {"endprocx: no process named " + name + " is running", "Process " + name + " not found", exitDone};
+    }
+    const std::string total = std::to_string(found);
+    if (counts.ended == found) {
+        return {"endprocx: " + name + ": " + total + " running, " + total + " terminated",
+                "Process " + name + ": " + total + " of " + total + " Killed", exitDone};
+    }
+    const int left = found - counts.ended;
+    std::string reasons;
+    const auto add = [&](int count, std::string_view what) {
+        if (count > 0) {
+            reasons += (reasons.empty() ? "" : ", ") + std::string(what) + " " + std::to_string(count);
+        }
+    };
+    add(counts.refused, "protected");
+    add(counts.denied, "access denied");
+    add(counts.stillRunning, "still running");
+    add(counts.failed, "error");
+    // The closing parenthesis keeps the line from ever ending in one of the two verdict words.
+    return {"endprocx: " + name + ": " + total + " running, " + std::to_string(counts.ended) + " terminated, " +
+                std::to_string(left) + " not terminated",
+            "Process " + name + ": " + std::to_string(left) + " of " + total + " not terminated (" + reasons + ")",
+            exitNotTerminated};
+}
+
+Report usageReport() {
+    return {"Usage: endprocx.exe <task name>  (ends every running process of that image name)",
+            "No task name was given, nothing was terminated.", exitUsage};
+}
+
+Report failureReport(std::string_view taskName, std::string_view reason) {
+    return {"endprocx: " + quoted(taskName) + ": nothing was terminated",
+            "Process " + quoted(taskName) + " not checked (" + printable(reason) + ")", exitFailure};
+}
+
+} // namespace endprocx

@@ -1,0 +1,70 @@
+// The kill tool's decisions, free of Windows so that they can be tested natively: which name it was given,
+// which processes it may end, and what it reports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace endprocx {
+
+// The task name from the tool's whole raw command line (program token included). See the definition for what
+// the command interpreter leaves of it. Empty when no name was given.
+[[nodiscard]] std::string taskNameFromCommandLine(std::string_view commandLine);
+
+// Image names compare like Windows file names: exact, ASCII letters without regard to case, no wildcards.
+[[nodiscard]] bool sameImageName(std::string_view a, std::string_view b) noexcept;
+
+struct ProcessEntry {
+    std::uint32_t pid = 0;
+    std::uint32_t parentPid = 0;
+    std::string imageName;
+};
+
+// The processes that started the tool, nearest first: its parent, the parent's parent, and so on.
+[[nodiscard]] std::vector<std::uint32_t> callerChain(std::uint32_t selfPid, const std::vector<ProcessEntry>& processes);
+
+// Processes whose end would take the system down with them, whatever rights the tool has.
+[[nodiscard]] bool isSystemProcess(std::uint32_t pid, std::string_view imageName) noexcept;
+
+enum class TargetKind { kill, caller, system };
+
+struct Target {
+    std::uint32_t pid = 0;
+    TargetKind kind = TargetKind::kill;
+};
+
+// Every process of that name except the tool itself, each marked whether it may be ended.
+[[nodiscard]] std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes, std::string_view taskName,
+                                                std::uint32_t selfPid);
+
+// What became of each process of that name; every process counts in exactly one field.
+struct KillCounts {
+    int ended = 0;        // terminated by the tool, or gone by itself meanwhile
+    int refused = 0;      // a caller of the tool or a system process
+    int denied = 0;       // the system refused access
+    int stillRunning = 0; // terminated but not gone within the wait, or started again and again
+    int failed = 0;       // any other error
+
+    [[nodiscard]] int found() const noexcept { return ended + refused + denied + stillRunning + failed; }
+};
+
+enum ExitCode : int { exitDone = 0, exitNotTerminated = 1, exitUsage = 2, exitFailure = 3 };
+
+// Two lines for standard output. The caller judges line 2 by its last word: "Killed" when every process of that
+// name has ended, "found" when none was running, neither word otherwise.
+struct Report {
+    std::string line1;
+    std::string line2;
+    int exitCode = exitDone;
+
+    [[nodiscard]] std::string text() const { return line1 + "\r\n" + line2 + "\r\n"; }
+};
+
+[[nodiscard]] Report reportFor(std::string_view taskName, const KillCounts& counts);
+[[nodiscard]] Report usageReport();
+// The tool could not do its work at all (no process list, out of memory); reason in a few words.
+[[nodiscard]] Report failureReport(std::string_view taskName, std::string_view reason);
+
+} // namespace endprocx
