@@ -25,7 +25,9 @@ struct HandleCloser {
 // Process handles fail with NULL and snapshots with INVALID_HANDLE_VALUE: adopt() turns both into an empty owner.
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
-UniqueHandle adopt(HANDLE h) noexcept { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+UniqueHandle adopt(HANDLE h) noexcept {
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
 
 // Long enough for a process that is busy in the kernel to go; short enough that a caller waiting for the
 // result file is not kept long when something cannot be ended.
@@ -70,20 +72,26 @@ bool isCritical(HANDLE process) noexcept {
     return fn && fn(process, &critical) && critical;
 }
 
-bool hasEnded(HANDLE process) noexcept { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+bool hasEnded(HANDLE process) noexcept {
+    return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
+
+// Where a process counts that could not be terminated, by the error of the call that failed.
+int& unterminated(DWORD error, KillCounts& counts) noexcept {
+    return error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed;
+}
 
 // Terminates one process. Returns its handle when it was told to end; otherwise records the outcome at once.
 UniqueHandle terminate(DWORD pid, KillCounts& counts) {
-    UniqueHandle process = adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
-                                               FALSE, pid));
+    UniqueHandle process =
+        adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process && ::GetLastError() == ERROR_ACCESS_DENIED) {
         process = adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
     }
     if (!process) {
-        // An id that no longer names a process: it ended between the snapshot and now.
         const DWORD error = ::GetLastError();
-        ++(error == ERROR_INVALID_PARAMETER ? counts.ended : error == ERROR_ACCESS_DENIED ? counts.denied
-                                                                                           : counts.failed);
+        // An id that no longer names a process: it ended between the snapshot and now.
+        ++(error == ERROR_INVALID_PARAMETER ? counts.ended : unterminated(error, counts));
         return {};
     }
     if (isCritical(process.get())) {
@@ -93,7 +101,7 @@ UniqueHandle terminate(DWORD pid, KillCounts& counts) {
     if (!::TerminateProcess(process.get(), 1)) {
         const DWORD error = ::GetLastError();
         // A process that is already exiting refuses to be terminated with access denied.
-        ++(hasEnded(process.get()) ? counts.ended : error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed);
+        ++(hasEnded(process.get()) ? counts.ended : unterminated(error, counts));
         return {};
     }
     return process;

@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::string_view blanks = " \t";
 
-char foldAscii(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldAscii(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The name goes into a line of a text file: control characters would break the two-line shape.
 std::string printable(std::string_view name) {
@@ -24,7 +26,9 @@ std::string printable(std::string_view name) {
     return out;
 }
 
-std::string quoted(std::string_view taskName) { return "\"" + printable(taskName) + "\""; }
+std::string quoted(std::string_view taskName) {
+    return "\"" + printable(taskName) + "\"";
+}
 
 } // namespace
 
@@ -87,9 +91,9 @@ bool isSystemProcess(std::uint32_t pid, std::string_view imageName) noexcept {
     // 0 is the idle process and 4 the kernel's own on every Windows NT; the names are the session and service
     // infrastructure, including the kernel's pseudo-processes as the process list names them.
     static constexpr std::array<std::string_view, 15> names{
-        "[System Process]", "System",       "Secure System", "Registry",     "Memory Compression",
-        "smss.exe",         "csrss.exe",    "wininit.exe",   "winlogon.exe", "services.exe",
-        "lsass.exe",        "lsaiso.exe",   "svchost.exe",   "dwm.exe",      "fontdrvhost.exe",
+        "[System Process]", "System",     "Secure System", "Registry",     "Memory Compression",
+        "smss.exe",         "csrss.exe",  "wininit.exe",   "winlogon.exe", "services.exe",
+        "lsass.exe",        "lsaiso.exe", "svchost.exe",   "dwm.exe",      "fontdrvhost.exe",
     };
     return pid == 0 || pid == 4 ||
            std::any_of(names.begin(), names.end(), [&](std::string_view n) { return sameImageName(n, imageName); });
