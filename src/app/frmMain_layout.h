@@ -43,6 +43,6 @@ inline constexpr std::array<ControlSpec, 10> controls{{
      false},
 }};
 
-inline constexpr FormSpec form{className, designCaption, 6120, 5520, false, nullptr, controls};
+inline constexpr FormSpec form{className, designCaption, 6120, 5520, FrameStyle::FixedDialog, false, nullptr, controls};
 
 } // namespace quellary::main_window

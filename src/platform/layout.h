@@ -29,8 +29,13 @@ enum class ControlKind {
     CenteredLabel,
     TextBox, // multi-line, vertical scroll bar
     IconPicture,
-    Line, // a rule, drawn by the form itself: width 0 or height 0, `height`/`width` carries its thickness
+    Line, // a horizontal rule `linePixels` thick
 };
+
+// Kinds that never take the keyboard focus and only decorate.
+constexpr bool isDecoration(ControlKind kind) {
+    return kind == ControlKind::Picture || kind == ControlKind::IconPicture || kind == ControlKind::Line;
+}
 
 struct TwipsRect {
     int left = 0, top = 0, width = 0, height = 0;
@@ -48,12 +53,19 @@ struct ControlSpec {
     const Rgb* background = nullptr; // nullptr: system default
     const Rgb* foreground = nullptr;
     std::string_view container{}; // a frame whose client corner `rect` is measured from; empty: the form
+    int linePixels = 0;           // a Line's thickness in pixels
+};
+
+enum class FrameStyle {
+    FixedDialog, // dialog frame, not resizable, system menu and close box only
+    FixedSingle, // thin frame, not resizable, system menu and close box only
 };
 
 struct FormSpec {
     std::string_view className;
     std::string_view caption;
     int clientWidth = 0, clientHeight = 0; // twips
+    FrameStyle frame = FrameStyle::FixedDialog;
     bool taskbarButton = false;
     const Rgb* background = nullptr;
     std::span<const ControlSpec> controls;

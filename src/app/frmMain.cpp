@@ -1,0 +1,192 @@
+#include "app/frmMain.h"
+
+#include "app/frmMain_layout.h"
+#include "app/startup.h"
+#include "app/task_list.h"
+#include "platform/files.h"
+#include "platform/program.h"
+#include "platform/ui.h"
+#include "windows/frmAbout.h"
+#include "windows/frmHowTo.h"
+
+#include <commctrl.h>
+
+namespace quellary {
+
+using namespace main_window;
+
+namespace {
+
+[[noreturn]] void fail(const MessageText& message, UINT icon = 0) {
+    messageBox(message.prompt, message.title, MB_OK | icon);
+    endProgram(exitNotCarriedOut);
+}
+
+// Opens a modeless window, or brings the open one to the front without loading it again.
+void showSingle(Form& form, void (*load)(Form&)) {
+    if (!form.isOpen()) {
+        if (!form.create()) {
+            messageBox("The window could not be opened: " + systemErrorText(::GetLastError()));
+            return;
+        }
+        load(form);
+    }
+    if (form.isOpen()) {
+        form.showAndActivate();
+    }
+}
+
+} // namespace
+
+frmMain::frmMain(frmHowTo& howTo, frmAbout& about) : Form(main_window::form), howTo_(howTo), about_(about) {}
+
+CheckList frmMain::list1() const { return CheckList(control(idList1)); }
+
+void frmMain::load() {
+    setCaption(mainCaption());
+    centerOnScreen();
+    addToolTip();
+    const std::string applicationDirectory = withTrailingBackslash(executableDirectory());
+    placeKillTool(applicationDirectory);
+
+    const std::string taskListPath = applicationDirectory + std::string(taskListFileName);
+    if (!fileExists(taskListPath)) {
+        const MessageText ask = createTaskListMessage();
+        if (messageBox(ask.prompt, ask.title, MB_YESNO) == IDNO) {
+            endProgram(exitNotCarriedOut);
+        }
+        FileError error;
+        if (!writeNewFile(taskListPath, defaultTaskListText(), &error)) {
+            fail(taskListNotCreatedMessage(taskListPath, error.description));
+        }
+    }
+    fillTaskList(taskListPath);
+
+    const int code = platformCode();
+    if (code == unidentifiedPlatformCode) {
+        fail(unidentifiedOsMessage());
+    }
+    OSFamily = osFamilyFor(code);
+
+    if (isStartArgument(argumentText())) {
+        cmdStart_Click();
+    }
+}
+
+void frmMain::centerOnScreen() {
+    RECT r;
+    ::GetWindowRect(hwnd(), &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    ::SetWindowPos(hwnd(), nullptr, ::GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
+                   ::GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmMain::placeKillTool(const std::string& applicationDirectory) {
+    const std::string name(killToolName);
+    // One copy at most: if the copy cannot be found where it was made, or cannot be made at all (a
+    // standard user may not write into the Windows directory), the tool runs where it already is.
+    bool copied = false;
+    for (;;) {
+        const std::optional<std::string> windir = environmentVariable("windir");
+        if (!windir || windir->empty()) {
+            fail(windirMissingMessage(), MB_ICONHAND);
+        }
+        const std::string windowsDirectory = withTrailingBackslash(*windir);
+        if (fileExists(windowsDirectory + name)) {
+            killToolDirectory = windowsDirectory;
+            return;
+        }
+        if (!fileExists(applicationDirectory + name)) {
+            fail(killToolMissingMessage(windowsDirectory, applicationDirectory));
+        }
+        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name)) {
+            killToolDirectory = applicationDirectory;
+            return;
+        }
+        copied = true;
+    }
+}
+
+void frmMain::fillTaskList(const std::string& taskListPath) {
+    FileError error;
+    const std::optional<std::string> text = readWholeFile(taskListPath, &error);
+    if (!text) {
+        fail(taskListUnreadableMessage(taskListPath, error.description));
+    }
+    const TaskList tasks = readTaskList(*text);
+    if (const std::optional<MessageText> problem = taskListProblem(taskListPath, tasks.itemCount, tasks.entries.size())) {
+        fail(*problem);
+    }
+    CheckList list = list1();
+    for (const std::string& entry : tasks.entries) {
+        list.setTicked(list.append(entry), true);
+    }
+    list.setCurrent(0);
+}
+
+void frmMain::addToolTip() {
+    toolTip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    std::string text(list1ToolTip);
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(control(idList1));
+    tool.lpszText = text.data();
+    ::SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void frmMain::showDoneState() {
+    showControl(idCmdStart, false);
+    showControl(idCmdOptimize, false);
+    showControl(idCmdAbout, false);
+    char empty[] = "";
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(control(idList1));
+    tool.lpszText = empty;
+    ::SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    showControl(idCmdRestart, true);
+    showControl(idLblEnd, true);
+    showControl(idLblEndTitle, true);
+}
+
+void frmMain::cmdStart_Click() { ::EnableWindow(control(idCmdStart), FALSE); }
+
+void frmMain::cmdRestart_Click() {}
+
+void frmMain::cmdOptimize_Click() {
+    showSingle(howTo_, [](Form& f) { static_cast<frmHowTo&>(f).load(); });
+}
+
+void frmMain::cmdAbout_Click() {
+    showSingle(about_, [](Form& f) { static_cast<frmAbout&>(f).load(); });
+}
+
+void frmMain::onCommand(int id, int notifyCode) {
+    if (notifyCode != BN_CLICKED) {
+        return;
+    }
+    switch (id) {
+    case idCmdStart:
+        cmdStart_Click();
+        break;
+    case idCmdRestart:
+        cmdRestart_Click();
+        break;
+    case idCmdOptimize:
+        cmdOptimize_Click();
+        break;
+    case idCmdAbout:
+        cmdAbout_Click();
+        break;
+    default: // Enter and Esc have no button of their own here
+        break;
+    }
+}
+
+} // namespace quellary

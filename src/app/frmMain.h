@@ -1,0 +1,59 @@
+// The main window: start-up checks, the task check-list and the four commands.
+#pragma once
+
+#include "platform/check_list.h"
+#include "platform/window.h"
+
+#include <string>
+
+namespace quellary {
+
+class frmHowTo;
+class frmAbout;
+
+// How the program ends when it ends on its own; the unattended run reports its outcome this way.
+enum ExitCode : int {
+    exitDone = 0,           // every task handled, none left running
+    exitTasksMayRun = 1,    // some task was found but may still be running
+    exitNotCarriedOut = 2,  // the run (or the start-up) could not be carried out
+};
+
+class frmMain final : public Form {
+public:
+    frmMain(frmHowTo& howTo, frmAbout& about);
+
+    // The start-up, run once after create() and before the window is first shown. Ends the program
+    // itself where a check fails; with the argument "START" it runs the tasks unattended and ends.
+    void load();
+
+    [[nodiscard]] CheckList list1() const;
+
+    // "95", "NT", or empty: which command interpreter runs the kill tool.
+    std::string OSFamily;
+    // Where the kill tool lies: the Windows directory, or the application directory when the Windows
+    // directory could not take a copy. Ends in a backslash.
+    std::string killToolDirectory;
+
+    void cmdStart_Click();
+    void cmdRestart_Click();
+    void cmdOptimize_Click();
+    void cmdAbout_Click();
+
+    // The state after a run: only Restart and the closing labels are offered.
+    void showDoneState();
+
+protected:
+    void onCommand(int id, int notifyCode) override;
+
+private:
+    void centerOnScreen();
+    void placeKillTool(const std::string& applicationDirectory);
+    void fillTaskList(const std::string& applicationDirectory);
+    void addToolTip();
+
+    frmHowTo& howTo_;
+    frmAbout& about_;
+    HWND toolTip_ = nullptr;
+};
+
+} // namespace quellary

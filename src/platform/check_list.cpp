@@ -1,0 +1,48 @@
+#include "platform/check_list.h"
+
+#include <commctrl.h>
+
+namespace quellary {
+
+int CheckList::count() const { return ListView_GetItemCount(list_); }
+
+std::string CheckList::text(int index) const {
+    std::string buffer(256, '\0');
+    for (;;) {
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        const auto length = static_cast<std::size_t>(
+            ::SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        if (length + 1 < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool CheckList::isTicked(int index) const { return ListView_GetCheckState(list_, index) != 0; }
+
+void CheckList::setTicked(int index, bool ticked) { ListView_SetCheckState(list_, index, ticked ? TRUE : FALSE); }
+
+int CheckList::append(std::string_view text) {
+    std::string copy(text);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = count();
+    item.pszText = copy.data();
+    return static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void CheckList::remove(int index) { ListView_DeleteItem(list_, index); }
+
+int CheckList::current() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
+
+void CheckList::setCurrent(int index) {
+    ListView_SetItemState(list_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list_, index, FALSE);
+}
+
+} // namespace quellary

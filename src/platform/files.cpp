@@ -1,0 +1,84 @@
+#include "platform/files.h"
+
+#include "platform/handles.h"
+
+namespace quellary {
+
+namespace {
+
+void capture(FileError* error, DWORD code) {
+    if (error != nullptr) {
+        *error = {code, systemErrorText(code)};
+    }
+}
+
+} // namespace
+
+bool fileExists(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path, FileError* error) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        capture(error, ::GetLastError());
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            capture(error, ::GetLastError());
+            return std::nullopt;
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, got);
+    }
+}
+
+bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error) {
+    UniqueFile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        capture(error, ::GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        capture(error, ::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool copyFileTo(const std::string& from, const std::string& to, FileError* error) {
+    if (!::CopyFileA(from.c_str(), to.c_str(), TRUE)) {
+        capture(error, ::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool deleteFileAt(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+
+std::string systemErrorText(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = length != 0 ? std::string(text, length) : "Error " + std::to_string(code);
+    ::LocalFree(text);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    return result;
+}
+
+} // namespace quellary

@@ -1,0 +1,33 @@
+// Files as the program needs them: an existence test, whole-file reads and writes, copy and delete.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quellary {
+
+// True for an ordinary file only: a directory, a hidden or a system file counts as absent.
+[[nodiscard]] bool fileExists(const std::string& path);
+
+struct FileError {
+    DWORD code = 0;
+    std::string description; // the system's text for `code`
+};
+
+// The file's bytes, or the reason they could not be read.
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, FileError* error = nullptr);
+
+// Creates a file that must not exist yet and writes `bytes`; false with the reason on failure.
+[[nodiscard]] bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error = nullptr);
+
+[[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, FileError* error = nullptr);
+
+[[nodiscard]] bool deleteFileAt(const std::string& path);
+
+// The system's description of an error code, without the trailing line break.
+std::string systemErrorText(DWORD code);
+
+} // namespace quellary

@@ -1,0 +1,122 @@
+#include "platform/program.h"
+
+#include <vector>
+
+namespace quellary {
+
+namespace {
+
+std::string modulePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+std::string executableDirectory() {
+    std::string path = modulePath();
+    const std::size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) {
+        return path;
+    }
+    // A drive root keeps its backslash ("C:\"), any other directory loses it.
+    path.resize(slash == 2 && path[1] == ':' ? slash + 1 : slash);
+    return path;
+}
+
+std::string executableBaseName() {
+    std::string path = modulePath();
+    path.erase(0, path.find_last_of("\\/") + 1);
+    const std::size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos) {
+        path.resize(dot);
+    }
+    return path;
+}
+
+std::string argumentText() {
+    const char* p = ::GetCommandLineA();
+    // The program's own name ends at the closing quote when quoted, else at the first blank or tab.
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"') {
+            ++p;
+        }
+        if (*p == '"') {
+            ++p;
+        }
+    } else {
+        while (*p != '\0' && *p != ' ' && *p != '\t') {
+            ++p;
+        }
+    }
+    // One separator belongs to the command line, not to the argument.
+    if (*p == ' ' || *p == '\t') {
+        ++p;
+    }
+    return p;
+}
+
+std::optional<std::string> environmentVariable(const char* name) {
+    std::vector<char> buffer(256);
+    for (;;) {
+        ::SetLastError(ERROR_SUCCESS);
+        const DWORD length = ::GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+                return std::nullopt;
+            }
+            return std::string();
+        }
+        if (length < buffer.size()) {
+            return std::string(buffer.data(), length);
+        }
+        buffer.resize(length);
+    }
+}
+
+int platformCode() {
+    // GetVersionEx is deprecated but still reports the platform id, which is all that is asked of it.
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!::GetVersionExA(&info)) {
+        return VER_PLATFORM_WIN32_NT;
+    }
+#pragma GCC diagnostic pop
+    return static_cast<int>(info.dwPlatformId);
+}
+
+ProcessHandles startProgram(const std::string& commandLine, const StartOptions& options) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(options.showWindow);
+    const bool redirect = options.standardOutput != HANDLE{};
+    if (redirect) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = nullptr;
+        startup.hStdOutput = options.standardOutput;
+        startup.hStdError = options.standardOutput;
+    }
+    std::string mutableLine = commandLine; // CreateProcessA may write into its command line
+    PROCESS_INFORMATION info{};
+    ProcessHandles started;
+    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, redirect ? TRUE : FALSE, 0, nullptr,
+                         options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info)) {
+        started.process.reset(info.hProcess);
+        started.thread.reset(info.hThread);
+        started.processId = info.dwProcessId;
+    }
+    return started;
+}
+
+} // namespace quellary

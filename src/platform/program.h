@@ -1,0 +1,40 @@
+// Facts about the running program and its surroundings.
+#pragma once
+
+#include "platform/handles.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quellary {
+
+// The directory of the program's executable as the system reports it: no trailing backslash,
+// except for a drive root ("C:\").
+std::string executableDirectory();
+
+// The executable's file name without its extension.
+std::string executableBaseName();
+
+// The command line after the program's own name, as typed (blanks kept).
+std::string argumentText();
+
+// An environment variable, or nothing when it is unset.
+std::optional<std::string> environmentVariable(const char* name);
+
+// The platform id the system reports (VER_PLATFORM_WIN32s 0, _WINDOWS 1, _NT 2).
+int platformCode();
+
+struct StartOptions {
+    int showWindow = SW_SHOWNORMAL;
+    std::string directory;      // the new process's current directory; empty: ours
+    HANDLE standardOutput = {}; // inherited as the child's standard output and error when set
+};
+
+// Starts a command line without waiting for it. Returns the process (its id 0 when the start failed,
+// with the reason in GetLastError).
+ProcessHandles startProgram(const std::string& commandLine, const StartOptions& options = {});
+
+} // namespace quellary

@@ -1,0 +1,79 @@
+#include "platform/ui.h"
+
+#include "app/app_info.h"
+
+#include <string>
+
+namespace quellary {
+
+namespace {
+
+void dispatch(MSG& msg) {
+    // Tab, arrow keys, access keys, Enter and Esc work in every window as they do in dialogs.
+    const HWND root = msg.hwnd != nullptr ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root != nullptr && ::IsDialogMessageA(root, &msg)) {
+        return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+}
+
+HWND ownerForBox() {
+    const HWND active = ::GetActiveWindow();
+    return active != nullptr && ::IsWindowVisible(active) ? active : nullptr;
+}
+
+} // namespace
+
+int messageBox(std::string_view prompt, std::string_view title, UINT buttonsAndIcon) {
+    const std::string text(prompt);
+    const std::string caption(title.empty() ? appTitle : title);
+    return ::MessageBoxA(ownerForBox(), text.c_str(), caption.c_str(), buttonsAndIcon | MB_SETFOREGROUND);
+}
+
+void beep() { ::MessageBeep(MB_OK); }
+
+void doEvents() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The quit belongs to the outer loop, which must still see it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        dispatch(msg);
+    }
+}
+
+WaitOutcome waitWithEvents(HANDLE object, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0) {
+            return WaitOutcome::Signalled;
+        }
+        if (r == WAIT_OBJECT_0 + 1) {
+            doEvents();
+            continue;
+        }
+        if (r == WAIT_TIMEOUT) {
+            return WaitOutcome::TimedOut;
+        }
+        // WAIT_FAILED: a handle that cannot be waited on will never be signalled.
+        return WaitOutcome::TimedOut;
+    }
+}
+
+int runMessageLoop() {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        dispatch(msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void endProgram(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+
+} // namespace quellary

@@ -1,0 +1,394 @@
+#include "platform/window.h"
+
+#include "platform/ui.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <exception>
+#include <map>
+
+namespace quellary {
+
+namespace {
+
+int openForms = 0;
+
+HINSTANCE instance() { return ::GetModuleHandleA(nullptr); }
+
+COLORREF colorOf(const Rgb& c) { return RGB(c.r, c.g, c.b); }
+
+// Owner of every window that must not have a taskbar button of its own: owned top-level windows
+// get none. It is never shown.
+HWND hiddenOwner() {
+    static HWND owner = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hInstance = instance();
+        wc.lpszClassName = "QuellaryOwner";
+        ::RegisterClassA(&wc);
+        return ::CreateWindowExA(0, wc.lpszClassName, "Quellary", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance(), nullptr);
+    }();
+    return owner;
+}
+
+DWORD formStyle() { return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
+
+DWORD formExStyle(const FormSpec& spec) {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (spec.frame == FrameStyle::FixedDialog) {
+        ex |= WS_EX_DLGMODALFRAME;
+    }
+    if (spec.taskbarButton) {
+        ex |= WS_EX_APPWINDOW;
+    }
+    return ex;
+}
+
+struct ChildClass {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ChildClass childClassFor(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Frame:
+        return {"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::Picture:
+        return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
+    case ControlKind::CheckList:
+        return {WC_LISTVIEWA, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::GraphicButton:
+        return {"BUTTON", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0};
+    case ControlKind::Button:
+        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::DefaultButton:
+        return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::Label:
+        return {"STATIC", SS_LEFT, 0};
+    case ControlKind::CenteredLabel:
+        return {"STATIC", SS_CENTER, 0};
+    case ControlKind::TextBox:
+        return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::IconPicture:
+        return {"STATIC", SS_ICON | SS_REALSIZECONTROL, 0};
+    case ControlKind::Line:
+        return {"STATIC", SS_LEFT, 0};
+    }
+    return {"STATIC", 0, 0};
+}
+
+UniqueFont createFont(const FontSpec& font, int dpi) {
+    // The default dialog font is the one dialog templates name: "MS Shell Dlg" at 8 points, which the
+    // system maps to its current dialog face. The window layouts were measured against that size.
+    const std::string face = font.face.empty() ? std::string("MS Shell Dlg") : std::string(font.face);
+    const int size = font.face.empty() ? 800 : font.hundredthsOfPoint;
+    return UniqueFont(::CreateFontA(fontHeightPixels(size, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    CLEARTYPE_QUALITY, DEFAULT_PITCH, face.c_str()));
+}
+
+} // namespace
+
+HICON programIcon(int size) {
+    // Loaded once per size and kept for the life of the program.
+    static std::map<int, HICON> icons;
+    HICON& icon = icons[size];
+    if (icon == nullptr) {
+        icon = static_cast<HICON>(
+            ::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_QUELLARY), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    }
+    return icon;
+}
+
+Form::~Form() {
+    if (hwnd_ != nullptr) {
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+int Form::openCount() { return openForms; }
+
+bool Form::create() {
+    const std::string className(spec_.className);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!::GetClassInfoExA(instance(), className.c_str(), &wc)) {
+        wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = windowProc;
+        wc.hInstance = instance();
+        wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = className.c_str();
+        if (!::RegisterClassExA(&wc)) {
+            return false;
+        }
+    }
+    const std::string caption(spec_.caption);
+    const HWND owner = spec_.taskbarButton ? nullptr : hiddenOwner();
+    return ::CreateWindowExA(formExStyle(spec_), className.c_str(), caption.c_str(), formStyle(), CW_USEDEFAULT,
+                             CW_USEDEFAULT, 100, 100, owner, nullptr, instance(), this) != nullptr;
+}
+
+void Form::showAndActivate() {
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    ::SetActiveWindow(hwnd_);
+}
+
+void Form::setCaption(std::string_view caption) { ::SetWindowTextA(hwnd_, std::string(caption).c_str()); }
+
+void Form::setControlText(int id, std::string_view text) {
+    ::SetWindowTextA(control(id), std::string(text).c_str());
+}
+
+std::string Form::controlText(int id) const {
+    const HWND child = control(id);
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(child)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Form::showControl(int id, bool visible) { ::ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE); }
+
+void Form::setControlFont(int id, FontSpec font) {
+    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+        if (spec_.controls[i].id == id) {
+            fontSpecs_[i] = font;
+            fonts_[i] = createFont(font, dpi_);
+            ::SendMessageA(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].get()), TRUE);
+        }
+    }
+}
+
+void Form::onCommand(int, int) {}
+
+bool Form::onMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (form == nullptr) {
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    // No exception may unwind through the system's code that called us.
+    try {
+        return form->handle(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        messageBox(std::string("Quellary has met an unexpected failure and must end:\r\n") + e.what());
+    } catch (...) {
+        messageBox("Quellary has met an unexpected failure and must end.");
+    }
+    endProgram(2);
+}
+
+LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (onMessage(msg, wParam, lParam, result)) {
+        return result;
+    }
+    switch (msg) {
+    case WM_CREATE:
+        ++openForms;
+        dpi_ = static_cast<int>(::GetDpiForWindow(hwnd_));
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon(32)));
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon(16)));
+        if (spec_.background != nullptr) {
+            formBrush_.reset(::CreateSolidBrush(colorOf(*spec_.background)));
+        }
+        sizeWindowForDpi(nullptr);
+        buildControls();
+        applyLayout();
+        return 0;
+    case WM_DPICHANGED:
+        dpi_ = HIWORD(wParam);
+        sizeWindowForDpi(reinterpret_cast<const RECT*>(lParam));
+        applyLayout();
+        return 0;
+    case WM_ERASEBKGND:
+        if (formBrush_) {
+            RECT r;
+            ::GetClientRect(hwnd_, &r);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &r, formBrush_.get());
+            return 1;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        if (const LRESULT brush = colorFor(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+            return brush;
+        }
+        break;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        if (onQueryClose()) {
+            ::DestroyWindow(hwnd_);
+        }
+        return 0;
+    case WM_NCDESTROY: {
+        const HWND closing = hwnd_;
+        hwnd_ = nullptr;
+        ::SetWindowLongPtrA(closing, GWLP_USERDATA, 0);
+        fonts_.clear();
+        brushes_.clear();
+        buttonImages_.reset();
+        picture_.reset();
+        if (--openForms == 0) {
+            ::PostQuitMessage(0);
+        }
+        return ::DefWindowProcA(closing, msg, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+void Form::sizeWindowForDpi(const RECT* suggested) {
+    if (suggested != nullptr) {
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    RECT r{0, 0, twipsToPixels(spec_.clientWidth, dpi_), twipsToPixels(spec_.clientHeight, dpi_)};
+    ::AdjustWindowRectExForDpi(&r, formStyle(), FALSE, formExStyle(spec_), static_cast<UINT>(dpi_));
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::buildControls() {
+    // Creation order is the tab order; decorations go first so that nothing covers them.
+    std::vector<std::size_t> order(spec_.controls.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        const ControlSpec& x = spec_.controls[a];
+        const ControlSpec& y = spec_.controls[b];
+        return (isDecoration(x.kind) ? -1 : x.tabIndex) < (isDecoration(y.kind) ? -1 : y.tabIndex);
+    });
+
+    fontSpecs_.assign(spec_.controls.size(), FontSpec{});
+    fonts_.clear();
+    fonts_.resize(spec_.controls.size());
+    brushes_.clear();
+    brushes_.resize(spec_.controls.size());
+    for (const std::size_t i : order) {
+        const ControlSpec& c = spec_.controls[i];
+        fontSpecs_[i] = c.font;
+        const ChildClass cls = childClassFor(c.kind);
+        const std::string text(c.text);
+        const DWORD style = WS_CHILD | cls.style | (c.visible ? WS_VISIBLE : 0);
+        const HWND child = ::CreateWindowExA(cls.exStyle, cls.className, text.c_str(), style, 0, 0, 0, 0, hwnd_,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance(), nullptr);
+        if (c.background != nullptr) {
+            brushes_[i].reset(::CreateSolidBrush(colorOf(*c.background)));
+        } else if (c.kind == ControlKind::Line && c.foreground != nullptr) {
+            brushes_[i].reset(::CreateSolidBrush(colorOf(*c.foreground)));
+        }
+        switch (c.kind) {
+        case ControlKind::Picture:
+            picture_.reset(static_cast<HBITMAP>(::LoadImageA(instance(), MAKEINTRESOURCEA(IDB_IMAGE1), IMAGE_BITMAP,
+                                                              0, 0, LR_CREATEDIBSECTION)));
+            ::SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
+            break;
+        case ControlKind::CheckList: {
+            ListView_SetExtendedListViewStyle(child, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+            LVCOLUMNA column{};
+            column.mask = LVCF_WIDTH;
+            column.cx = 100;
+            ::SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+            break;
+        }
+        case ControlKind::TextBox:
+            ::SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Form::applyLayout() {
+    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+        const ControlSpec& c = spec_.controls[i];
+        const HWND child = control(c.id);
+        const TwipsRect r = formRect(c, spec_.controls);
+        const int height = c.kind == ControlKind::Line ? ::MulDiv(c.linePixels, dpi_, USER_DEFAULT_SCREEN_DPI)
+                                                       : twipsToPixels(r.height, dpi_);
+        ::MoveWindow(child, twipsToPixels(r.left, dpi_), twipsToPixels(r.top, dpi_), twipsToPixels(r.width, dpi_),
+                     height, TRUE);
+        if (isDecoration(c.kind)) {
+            if (c.kind == ControlKind::IconPicture) {
+                const int size = ::MulDiv(32, dpi_, USER_DEFAULT_SCREEN_DPI);
+                ::SendMessageA(child, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(programIcon(size)));
+            }
+            continue;
+        }
+        fonts_[i] = createFont(fontSpecs_[i], dpi_);
+        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].get()), TRUE);
+        if (c.kind == ControlKind::CheckList) {
+            ListView_SetColumnWidth(child, 0, LVSCW_AUTOSIZE_USEHEADER);
+        }
+        if (c.kind == ControlKind::GraphicButton) {
+            const int size = ::MulDiv(32, dpi_, USER_DEFAULT_SCREEN_DPI);
+            buttonImages_.reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
+            ::ImageList_AddIcon(buttonImages_.get(), programIcon(size));
+            BUTTON_IMAGELIST images{buttonImages_.get(), {0, 2, 0, 0}, BUTTON_IMAGELIST_ALIGN_TOP};
+            // Only common controls 6 put the picture above the caption; older ones get it beside.
+            if (!::SendMessageA(child, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images))) {
+                ::SendMessageA(child, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(programIcon(size)));
+            }
+        }
+    }
+}
+
+const ControlSpec* Form::specFor(HWND child) const {
+    const int id = ::GetDlgCtrlID(child);
+    for (const ControlSpec& c : spec_.controls) {
+        if (c.id == id) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+LRESULT Form::colorFor(HWND child, HDC dc) {
+    const ControlSpec* c = specFor(child);
+    if (c == nullptr) {
+        return 0;
+    }
+    const auto index = static_cast<std::size_t>(c - spec_.controls.data());
+    if (c->foreground != nullptr && c->kind != ControlKind::Line) {
+        ::SetTextColor(dc, colorOf(*c->foreground));
+    }
+    if (brushes_[index]) {
+        if (c->background != nullptr) {
+            ::SetBkColor(dc, colorOf(*c->background));
+        }
+        return reinterpret_cast<LRESULT>(brushes_[index].get());
+    }
+    if (formBrush_) {
+        ::SetBkColor(dc, colorOf(*spec_.background));
+        return reinterpret_cast<LRESULT>(formBrush_.get());
+    }
+    if (c->foreground != nullptr) {
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return 0;
+}
+
+} // namespace quellary

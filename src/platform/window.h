@@ -1,0 +1,79 @@
+// The form: a top-level window built from its design table, with one window-procedure thunk.
+#pragma once
+
+#include "platform/handles.h"
+#include "platform/layout.h"
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellary {
+
+class Form {
+public:
+    explicit Form(const FormSpec& spec) : spec_(spec) {}
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    [[nodiscard]] bool isOpen() const { return hwnd_ != nullptr; }
+    [[nodiscard]] HWND hwnd() const { return hwnd_; }
+    [[nodiscard]] HWND control(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+    // Creates the window and its controls, hidden; the window then counts as open. False when the
+    // system refuses (the reason is in GetLastError).
+    [[nodiscard]] bool create();
+
+    // Shows the window modeless and brings it to the front; also for a window that is already shown.
+    void showAndActivate();
+
+    void setCaption(std::string_view caption);
+    void setControlText(int id, std::string_view text);
+    [[nodiscard]] std::string controlText(int id) const;
+    void showControl(int id, bool visible);
+
+    // Windows of this program that are open now; the program ends when the last one closes.
+    static int openCount();
+
+protected:
+    virtual void onCommand(int id, int notifyCode);
+    // Return false to keep the window open.
+    virtual bool onQueryClose() { return true; }
+    // Anything else a derived form needs to handle; return true when handled.
+    virtual bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    [[nodiscard]] int dpi() const { return dpi_; }
+    [[nodiscard]] const FormSpec& spec() const { return spec_; }
+
+    // Replaces a control's font with a new face and size, kept across DPI changes.
+    void setControlFont(int id, FontSpec font);
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void buildControls();
+    void applyLayout();
+    void sizeWindowForDpi(const RECT* suggested);
+    [[nodiscard]] const ControlSpec* specFor(HWND child) const;
+    LRESULT colorFor(HWND child, HDC dc);
+
+    const FormSpec& spec_;
+    HWND hwnd_ = nullptr;
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::vector<FontSpec> fontSpecs_; // per control, as the table or setControlFont gives it
+    std::vector<UniqueFont> fonts_;   // per control, for the current DPI
+    std::vector<UniqueBrush> brushes_;
+    UniqueBrush formBrush_;
+    UniqueImageList buttonImages_;
+    UniqueBitmap picture_;
+    HICON largeIcon_ = nullptr; // shared resources: not destroyed
+    HICON smallIcon_ = nullptr;
+};
+
+// The program's icon at the given size in pixels.
+HICON programIcon(int size);
+
+} // namespace quellary

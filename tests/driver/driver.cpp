@@ -1,0 +1,282 @@
+#include "driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace driver {
+
+namespace {
+
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(::toupper(c)); });
+    return s;
+}
+
+// The parent's environment with the launch's changes, as a block for CreateProcess.
+std::string environmentBlock(const std::map<std::string, std::optional<std::string>>& changes) {
+    std::map<std::string, std::pair<std::string, std::string>> vars; // upper name -> (name, value)
+    char* strings = ::GetEnvironmentStringsA();
+    for (const char* p = strings; *p != '\0'; p += std::strlen(p) + 1) {
+        const std::string entry(p);
+        const std::size_t eq = entry.find('=', 1);
+        if (eq != std::string::npos) {
+            vars[upper(entry.substr(0, eq))] = {entry.substr(0, eq), entry.substr(eq + 1)};
+        }
+    }
+    ::FreeEnvironmentStringsA(strings);
+    for (const auto& [name, value] : changes) {
+        if (value) {
+            vars[upper(name)] = {name, *value};
+        } else {
+            vars.erase(upper(name));
+        }
+    }
+    std::string block;
+    for (const auto& [key, entry] : vars) {
+        block += entry.first + "=" + entry.second;
+        block.push_back('\0');
+    }
+    block.push_back('\0');
+    return block;
+}
+
+struct FindContext {
+    DWORD pid;
+    std::string className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect(HWND hwnd, LPARAM param) {
+    auto* ctx = reinterpret_cast<FindContext*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    char cls[256] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == ctx->pid && ctx->className == cls && ::IsWindowVisible(hwnd)) {
+        ctx->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+// Memory inside the process that owns a window, for messages whose arguments are pointers.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, std::size_t size) : size_(size) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        address_ = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        ::CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    [[nodiscard]] char* address() const { return static_cast<char*>(address_); }
+    void write(const void* data, std::size_t size, std::size_t offset = 0) const {
+        ::WriteProcessMemory(process_, address() + offset, data, size, nullptr);
+    }
+    void read(void* data, std::size_t size, std::size_t offset = 0) const {
+        ::ReadProcessMemory(process_, address() + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    std::size_t size_;
+};
+
+} // namespace
+
+Program::Program(const Launch& launch) {
+    std::string commandLine = "\"" + launch.exePath + "\"";
+    if (!launch.arguments.empty()) {
+        commandLine += " " + launch.arguments;
+    }
+    std::string directory = launch.directory;
+    if (directory.empty()) {
+        directory = launch.exePath.substr(0, launch.exePath.find_last_of('\\'));
+    }
+    std::string env = environmentBlock(launch.environment);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessA(launch.exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                          directory.c_str(), &startup, &info_)) {
+        info_ = {};
+    }
+}
+
+Program::~Program() {
+    if (info_.hProcess != nullptr) {
+        kill();
+        ::CloseHandle(info_.hThread);
+        ::CloseHandle(info_.hProcess);
+    }
+}
+
+std::optional<DWORD> Program::waitForExit(std::chrono::milliseconds timeout) {
+    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+bool Program::isRunning() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+void Program::kill() {
+    if (isRunning()) {
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+    }
+}
+
+std::vector<HWND> Program::windows(const std::string& className) const {
+    FindContext ctx{info_.dwProcessId, className, {}};
+    ::EnumWindows(collect, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND Program::waitForWindow(const std::string& className, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            const std::vector<HWND> all = windows(className);
+            found = all.empty() ? nullptr : all.front();
+            return found != nullptr || !isRunning();
+        },
+        timeout);
+    if (found != nullptr) {
+        ::WaitForInputIdle(info_.hProcess, 5000);
+    }
+    return found;
+}
+
+HWND Program::waitForMessageBox(std::chrono::milliseconds timeout) { return waitForWindow("#32770", timeout); }
+
+std::string text(HWND window) {
+    std::string s(static_cast<std::size_t>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    const auto n = ::SendMessageA(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(static_cast<std::size_t>(n));
+    return s;
+}
+
+std::string controlText(HWND parent, int id) { return text(::GetDlgItem(parent, id)); }
+
+std::string messageBoxPrompt(HWND box) { return controlText(box, 0xFFFF); }
+
+std::vector<int> messageBoxButtons(HWND box) {
+    std::vector<int> ids;
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        const HWND button = ::GetDlgItem(box, id);
+        if (button != nullptr && ::IsWindowVisible(button)) {
+            ids.push_back(id);
+        }
+    }
+    return ids;
+}
+
+void answer(HWND box, int buttonId) {
+    ::PostMessageA(::GetDlgItem(box, buttonId), BM_CLICK, 0, 0);
+    waitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10s);
+}
+
+bool press(HWND parent, int id) {
+    const HWND button = ::GetDlgItem(parent, id);
+    if (button == nullptr || !::IsWindowVisible(button) || !::IsWindowEnabled(button)) {
+        return false;
+    }
+    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+bool isVisible(HWND parent, int id) { return ::IsWindowVisible(::GetDlgItem(parent, id)) != 0; }
+
+bool isEnabled(HWND parent, int id) { return ::IsWindowEnabled(::GetDlgItem(parent, id)) != 0; }
+
+std::vector<ListItem> listItems(HWND list) {
+    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    constexpr std::size_t textSize = 1024;
+    RemoteBuffer remote(list, sizeof(LVITEMA) + textSize);
+    std::vector<ListItem> items;
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.cchTextMax = textSize;
+        item.pszText = remote.address() + sizeof(LVITEMA);
+        remote.write(&item, sizeof item);
+        const auto length = static_cast<std::size_t>(
+            ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.address())));
+        std::string s(length, '\0');
+        remote.read(s.data(), length, sizeof(LVITEMA));
+        const auto state = static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK));
+        items.push_back({s, ((state >> 12) - 1) == 1});
+    }
+    return items;
+}
+
+int listCurrent(HWND list) {
+    return static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void setListTick(HWND list, int index, bool ticked) {
+    RemoteBuffer remote(list, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+    remote.write(&item, sizeof item);
+    ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.address()));
+}
+
+RECT childRect(HWND parent, int id) {
+    const HWND child = ::GetDlgItem(parent, id);
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool screenshot(HWND window, const std::string& bmpPath) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    std::ofstream out(bmpPath, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageSize);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return out.good();
+}
+
+} // namespace driver
