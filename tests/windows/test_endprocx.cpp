@@ -1,0 +1,331 @@
+// endprocx.exe against real processes: copies of task_standin.exe under task names, ended through the command
+// interpreter the way the program starts the tool, with the verdict read back from the result file.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE h) const noexcept { ::CloseHandle(h); }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+UniqueHandle adopt(HANDLE h) {
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+// Every target of the build lands in one folder, so the tool and the stand-in lie beside this test.
+std::string binDir() {
+    std::string path(MAX_PATH, '\0');
+    DWORD n = 0;
+    while ((n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
+        path.resize(path.size() * 2);
+    }
+    path.resize(n);
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string ownImageName() {
+    char path[MAX_PATH * 4] = {};
+    ::GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string_view p(path);
+    return std::string(p.substr(p.find_last_of('\\') + 1));
+}
+
+std::string readAll(const std::string& path) {
+    const UniqueHandle file = adopt(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+std::vector<DWORD> pidsNamed(std::string_view name) {
+    std::vector<DWORD> pids;
+    const UniqueHandle snapshot = adopt(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && ::Process32First(snapshot.get(), &entry); more;
+         more = ::Process32Next(snapshot.get(), &entry)) {
+        if (::lstrcmpiA(entry.szExeFile, std::string(name).c_str()) == 0) {
+            pids.push_back(entry.th32ProcessID);
+        }
+    }
+    return pids;
+}
+
+struct KillRun {
+    DWORD exitCode = 0;
+    std::string output;
+    double ms = 0;
+};
+
+// Exactly two lines, each closed by CR LF, and line 2 ending in the word ("" = in neither verdict word).
+testing::AssertionResult hasVerdict(const KillRun& run, std::string_view word) {
+    const std::string& out = run.output;
+    const std::size_t first = out.find("\r\n");
+    const std::size_t second = first == std::string::npos ? first : out.find("\r\n", first + 2);
+    if (second == std::string::npos || second + 2 != out.size()) {
+        return testing::AssertionFailure() << "got [" << out << "], expected two lines closed by CR LF";
+    }
+    const std::string_view line2 = std::string_view(out).substr(first + 2, second - first - 2);
+    const bool killed = line2.ends_with("Killed");
+    const bool found = line2.ends_with("found");
+    const bool ok = word == "Killed" ? killed : word == "found" ? found : !killed && !found;
+    if (!ok) {
+        return testing::AssertionFailure()
+               << "line 2 [" << line2 << "], expected it to end in " << (word.empty() ? "neither verdict word" : word);
+    }
+    return testing::AssertionSuccess();
+}
+
+class EndprocxTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH + 1] = {};
+        ASSERT_NE(::GetTempPathA(sizeof temp, temp), 0u);
+        static int serial = 0;
+        dir_ = std::string(temp) + "endprocx_test_" + std::to_string(::GetCurrentProcessId()) + "_" +
+               std::to_string(++serial) + "\\";
+        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+        ASSERT_TRUE(::CreateDirectoryA((dir_ + "tasks").c_str(), nullptr));
+        ASSERT_TRUE(::CopyFileA((binDir() + "endprocx.exe").c_str(), (dir_ + "endprocx.exe").c_str(), FALSE))
+            << "endprocx.exe beside the test in " << binDir();
+    }
+
+    void TearDown() override {
+        for (const UniqueHandle& task : tasks_) {
+            ::TerminateProcess(task.get(), 99);
+            ::WaitForSingleObject(task.get(), 5000);
+        }
+        tasks_.clear();
+        removeFolder(dir_ + "tasks\\");
+        removeFolder(dir_);
+    }
+
+    // Starts a copy of the stand-in under the task's file name; returns its index for alive().
+    std::size_t startTask(const std::string& name) {
+        const std::string path = dir_ + "tasks\\" + name;
+        ::CopyFileA((binDir() + "task_standin.exe").c_str(), path.c_str(), TRUE);
+        std::string commandLine = "\"" + path + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const BOOL started = ::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              (dir_ + "tasks").c_str(), &si, &pi);
+        EXPECT_TRUE(started) << "stand-in " << path << ", error " << ::GetLastError();
+        if (started) {
+            ::CloseHandle(pi.hThread);
+        }
+        tasks_.emplace_back(started ? pi.hProcess : nullptr);
+        return tasks_.size() - 1;
+    }
+
+    bool alive(std::size_t task) const {
+        return tasks_[task] && ::WaitForSingleObject(tasks_[task].get(), 0) == WAIT_TIMEOUT;
+    }
+
+    // As the program does it: "cmd /c endprocx.exe " + name + " > " + result file, hidden, without quoting.
+    // The folder is the interpreter's current directory, so the bare name finds this folder's copy of the tool.
+    KillRun killThroughCmd(const std::string& nameAsWritten) {
+        ::DeleteFileA((dir_ + "killed.lst").c_str());
+        return run("cmd /c endprocx.exe " + nameAsWritten + " > killed.lst", nullptr);
+    }
+
+    // The tool started by this test itself, its output in the result file: this test is then its parent.
+    KillRun killDirectly(const std::string& name) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const UniqueHandle out = adopt(::CreateFileA((dir_ + "killed.lst").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_TRUE(out) << "result file, error " << ::GetLastError();
+        return run("\"" + dir_ + "endprocx.exe\" " + name, out.get());
+    }
+
+    std::string dir_;
+
+private:
+    KillRun run(std::string commandLine, HANDLE stdOut) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_HIDE;
+        if (stdOut) {
+            si.dwFlags |= STARTF_USESTDHANDLES;
+            si.hStdOutput = stdOut;
+            si.hStdError = stdOut;
+        }
+        PROCESS_INFORMATION pi{};
+        LARGE_INTEGER frequency{}, begin{}, end{};
+        ::QueryPerformanceFrequency(&frequency);
+        ::QueryPerformanceCounter(&begin);
+        // A new (hidden) console, as the tool gets when the program, a GUI one, starts it.
+        const BOOL started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, stdOut != nullptr,
+                                              CREATE_NEW_CONSOLE, nullptr, dir_.c_str(), &si, &pi);
+        KillRun result;
+        EXPECT_TRUE(started) << commandLine << ", error " << ::GetLastError();
+        if (!started) {
+            return result;
+        }
+        const UniqueHandle process(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+        // The output file exists before it is complete: only the process's end says the lines are there.
+        EXPECT_EQ(::WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0) << commandLine;
+        ::QueryPerformanceCounter(&end);
+        ::GetExitCodeProcess(process.get(), &result.exitCode);
+        result.ms =
+            1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / static_cast<double>(frequency.QuadPart);
+        result.output = readAll(dir_ + "killed.lst");
+        return result;
+    }
+
+    // An ended process's image file and current directory can stay in use for a moment after its handle is
+    // signalled (the interpreter's console host outlives it), so each removal is retried for up to 2 s.
+    static bool retried(const auto& remove) {
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            if (remove()) {
+                return true;
+            }
+            ::Sleep(50);
+        }
+        return false;
+    }
+
+    static void removeFolder(const std::string& folder) {
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string path = folder + found.cFileName;
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                    EXPECT_TRUE(retried([&] { return ::DeleteFileA(path.c_str()); })) << path;
+                }
+            } while (::FindNextFileA(search, &found));
+            ::FindClose(search);
+        }
+        EXPECT_TRUE(retried([&] { return ::RemoveDirectoryA(folder.c_str()); }))
+            << folder << ", error " << ::GetLastError();
+    }
+
+    std::vector<UniqueHandle> tasks_;
+};
+
+TEST_F(EndprocxTest, EndsATaskWhateverTheCaseOfItsName) {
+    const std::size_t task = startTask("CvTestA.exe");
+    ASSERT_TRUE(alive(task));
+    const KillRun run = killThroughCmd("cvtesta.exe");
+    EXPECT_TRUE(hasVerdict(run, "Killed"));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(alive(task));
+    std::printf("one kill through cmd: %.0f ms\n", run.ms);
+    RecordProperty("kill_through_cmd_ms", static_cast<int>(run.ms));
+}
+
+TEST_F(EndprocxTest, EndsEveryProcessOfTheNameAndNoOther) {
+    const std::size_t a = startTask("cvmulti.exe");
+    const std::size_t b = startTask("cvmulti.exe");
+    const std::size_t c = startTask("cvmulti.exe");
+    const std::size_t other = startTask("cvmulti2.exe");
+    const KillRun run = killThroughCmd("CVMULTI.EXE");
+    EXPECT_TRUE(hasVerdict(run, "Killed"));
+    EXPECT_NE(run.output.find("3 of 3"), std::string::npos) << run.output;
+    EXPECT_FALSE(alive(a));
+    EXPECT_FALSE(alive(b));
+    EXPECT_FALSE(alive(c));
+    EXPECT_TRUE(alive(other));
+}
+
+TEST_F(EndprocxTest, NamesWithBlanksArriveWholeQuotedOrNot) {
+    const std::size_t unquoted = startTask("cv test b.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("cv test b.exe"), "Killed"));
+    EXPECT_FALSE(alive(unquoted));
+
+    const std::size_t quoted = startTask("cv test b.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("\"cv test b.exe\""), "Killed"));
+    EXPECT_FALSE(alive(quoted));
+
+    // Runs of blanks are part of the name: one blank less is another file.
+    const std::size_t two = startTask("cv  two.exe");
+    const std::size_t one = startTask("cv two.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("cv  two.exe"), "Killed"));
+    EXPECT_FALSE(alive(two));
+    EXPECT_TRUE(alive(one));
+}
+
+// Unquoted, "&" would end the command inside the name; quoted or escaped, the name reaches the tool intact.
+TEST_F(EndprocxTest, NamesWithInterpreterCharactersWhenQuotedOrEscaped) {
+    const std::size_t quoted = startTask("cv&x%y.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("\"cv&x%y.exe\""), "Killed"));
+    EXPECT_FALSE(alive(quoted));
+
+    const std::size_t escaped = startTask("cv&x%y.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("cv^&x%y.exe"), "Killed"));
+    EXPECT_FALSE(alive(escaped));
+}
+
+TEST_F(EndprocxTest, OnlyTheExactNameMatches) {
+    const std::size_t task = startTask("cvexact.exe");
+    for (const char* name : {"cvnothere.exe", "cvexact", "cvexact.ex", "vexact.exe", "cvexact.exe.exe", "cvexact*.exe",
+                             "cv?xact.exe", "*"}) {
+        const KillRun run = killThroughCmd(name);
+        EXPECT_TRUE(hasVerdict(run, "found")) << name;
+        EXPECT_EQ(run.exitCode, 0u) << name;
+        ASSERT_TRUE(alive(task)) << "ended by the name " << name;
+    }
+}
+
+TEST_F(EndprocxTest, NeverEndsItself) {
+    // Another process with the tool's own name is a task like any other; the tool itself is none.
+    const std::size_t namesake = startTask("endprocx.exe");
+    const KillRun run = killThroughCmd("endprocx.exe");
+    EXPECT_TRUE(hasVerdict(run, "Killed"));
+    EXPECT_NE(run.output.find("1 of 1"), std::string::npos) << run.output;
+    EXPECT_FALSE(alive(namesake));
+
+    const KillRun alone = killThroughCmd("ENDPROCX.EXE");
+    EXPECT_TRUE(hasVerdict(alone, "found"));
+    EXPECT_EQ(alone.exitCode, 0u);
+}
+
+// The program that starts the tool must survive even when its own name is listed as a task: this test stands in
+// for it, once as the tool's parent and once behind the interpreter.
+TEST_F(EndprocxTest, NeverEndsTheProcessesThatStartedIt) {
+    const std::string self = ownImageName();
+    for (const KillRun& run : {killDirectly(self), killThroughCmd(self)}) {
+        EXPECT_TRUE(hasVerdict(run, ""));
+        EXPECT_NE(run.output.find("protected 1"), std::string::npos) << run.output;
+        EXPECT_NE(run.exitCode, 0u);
+    }
+}
+
+TEST_F(EndprocxTest, RefusesSystemProcesses) {
+    const std::vector<DWORD> before = pidsNamed("services.exe");
+    if (before.empty()) {
+        GTEST_SKIP() << "no services.exe running here";
+    }
+    const KillRun run = killThroughCmd("services.exe");
+    EXPECT_TRUE(hasVerdict(run, ""));
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_EQ(pidsNamed("services.exe"), before);
+}
+
+TEST_F(EndprocxTest, WithoutANameItWritesUsageAndFails) {
+    // The empty task name gives two blanks before the redirection.
+    const KillRun run = killThroughCmd("");
+    EXPECT_TRUE(hasVerdict(run, ""));
+    EXPECT_NE(run.exitCode, 0u);
+}
+
+} // namespace
