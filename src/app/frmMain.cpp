@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"
+#include "termination/termination_run.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
 
@@ -155,7 +156,7 @@ void frmMain::showDoneState() {
     showControl(idLblEndTitle, true);
 }
 
-void frmMain::cmdStart_Click() { ::EnableWindow(control(idCmdStart), FALSE); }
+void frmMain::cmdStart_Click() { TerminationRun(*this).run(); }
 
 void frmMain::cmdRestart_Click() {}
 

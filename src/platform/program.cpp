@@ -110,12 +110,25 @@ ProcessHandles startProgram(const std::string& commandLine, const StartOptions& 
     std::string mutableLine = commandLine; // CreateProcessA may write into its command line
     PROCESS_INFORMATION info{};
     ProcessHandles started;
-    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, redirect ? TRUE : FALSE, 0, nullptr,
-                         options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info)) {
-        started.process.reset(info.hProcess);
-        started.thread.reset(info.hThread);
-        started.processId = info.dwProcessId;
+    // A process that must belong to a job starts suspended, so that nothing it starts escapes the job.
+    const DWORD flags = options.job != HANDLE{} ? CREATE_SUSPENDED : 0;
+    if (!::CreateProcessA(options.application.empty() ? nullptr : options.application.c_str(), mutableLine.data(),
+                          nullptr, nullptr, redirect ? TRUE : FALSE, flags, nullptr,
+                          options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info)) {
+        return started;
     }
+    started.process.reset(info.hProcess);
+    started.thread.reset(info.hThread);
+    if (options.job != HANDLE{}) {
+        if (!::AssignProcessToJobObject(options.job, info.hProcess)) {
+            const DWORD error = ::GetLastError();
+            ::TerminateProcess(info.hProcess, 1);
+            ::SetLastError(error);
+            return {};
+        }
+        ::ResumeThread(info.hThread);
+    }
+    started.processId = info.dwProcessId;
     return started;
 }
 

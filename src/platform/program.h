@@ -29,8 +29,10 @@ int platformCode();
 
 struct StartOptions {
     int showWindow = SW_SHOWNORMAL;
+    std::string application;    // the program file to run; empty: the command line's first word names it
     std::string directory;      // the new process's current directory; empty: ours
     HANDLE standardOutput = {}; // inherited as the child's standard output and error when set
+    HANDLE job = {};            // the job the process (and so everything it starts) belongs to
 };
 
 // Starts a command line without waiting for it. Returns the process (its id 0 when the start failed,

@@ -1,0 +1,75 @@
+#include "termination/kill_command.h"
+
+namespace quellary {
+
+std::string commandPrefix(std::string_view osFamily) {
+    return osFamily == "NT" ? "cmd /c endprocx.exe " : "command.com /c endprocx.exe ";
+}
+
+std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile) {
+    std::string line(prefix);
+    line.append(taskName).append(" > ").append(resultFile);
+    return line;
+}
+
+bool needsDirectStart(std::string_view taskName) {
+    for (const char c : taskName) {
+        if (static_cast<unsigned char>(c) < ' ' || std::string_view("&|<>^()@%!\"").find(c) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Verdict judge(std::string_view line) {
+    if (line.ends_with("Killed")) {
+        return Verdict::Killed;
+    }
+    if (line.ends_with("found")) {
+        return Verdict::NotFound;
+    }
+    return Verdict::Unrecognised;
+}
+
+std::optional<std::string> verdictLine(std::string_view fileText) {
+    const std::size_t firstBreak = fileText.find_first_of("\r\n");
+    if (firstBreak == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::size_t start = firstBreak + 1;
+    if (fileText[firstBreak] == '\r' && start < fileText.size() && fileText[start] == '\n') {
+        ++start;
+    }
+    if (start >= fileText.size()) {
+        return std::nullopt;
+    }
+    const std::size_t end = fileText.find_first_of("\r\n", start);
+    return std::string(fileText.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+}
+
+std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks) {
+    if (tasks.empty()) {
+        return {};
+    }
+    std::string text = tasks.size() == 1 ? "This task may still be running:" : "These tasks may still be running:";
+    for (const Unconfirmed& t : tasks) {
+        text.append("\r\n    ").append(t.task.empty() ? "(empty name)" : t.task).append(": ").append(t.reason);
+    }
+    return text;
+}
+
+std::string startFailureMessage(std::string_view commandLine) {
+    std::string text = "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
+                       "    Click Start... Run... ";
+    text.append(commandLine).append("...[ENTER]\r\nReinstall Quellary if this fails to run");
+    return text;
+}
+
+std::string errorReportMessage(long number, int stepMark, std::string_view description) {
+    std::string text = "Error       : " + std::to_string(number) + "\r\nLine Number : " + std::to_string(stepMark) +
+                       "\r\nDescription : ";
+    text.append(description);
+    return text;
+}
+
+} // namespace quellary

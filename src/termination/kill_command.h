@@ -1,0 +1,55 @@
+// The kill tool's command line, the verdict read back from its result file, and the run's messages:
+// plain data in, plain data out.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellary {
+
+inline constexpr std::string_view resultFileName = "killed.lst";
+inline constexpr std::string_view defaultResultFile = "C:\\killed.lst";
+
+// "cmd /c endprocx.exe " on the NT family, "command.com /c endprocx.exe " otherwise (also for no family).
+std::string commandPrefix(std::string_view osFamily);
+
+// prefix + task name as listed + " > " + result file.
+std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile);
+
+// True when the command interpreter would read part of the name as something other than text (a second
+// command, a redirection, a variable, an escape). Such a name is handed to the tool without the
+// interpreter, so that it cannot run as a command.
+bool needsDirectStart(std::string_view taskName);
+
+enum class Verdict {
+    Killed,       // found and terminated: the tick stays
+    NotFound,     // not running: the tick is cleared
+    Unrecognised, // neither word at the end of the line: the tick stays, but the task may still run
+};
+
+// Judged by the line's last characters, case-sensitive, nothing trimmed.
+Verdict judge(std::string_view line);
+
+// The second line of the result file, once the file holds two lines (the second one may lack its break).
+std::optional<std::string> verdictLine(std::string_view fileText);
+
+// A task that the run could not confirm as terminated, and why.
+struct Unconfirmed {
+    std::string task;
+    std::string reason; // the tool's verdict line, or what went wrong
+};
+
+// The tasks that may still be running, in one message; empty when there are none.
+std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks);
+
+std::string startFailureMessage(std::string_view commandLine);
+
+// The error report: three lines, each label 14 characters.
+std::string errorReportMessage(long number, int stepMark, std::string_view description);
+
+inline constexpr std::string_view noTasksActiveText = "No Corvana tasks were active";
+inline constexpr std::string_view noTasksActiveTitle = "Ready To Restart Corvana";
+
+} // namespace quellary

@@ -1,0 +1,216 @@
+#include "termination/termination_run.h"
+
+#include "app/Module1.h"
+#include "app/frmMain.h"
+#include "app/frmMain_layout.h"
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/program.h"
+#include "platform/ui.h"
+#include "termination/prune.h"
+
+#include <stdexcept>
+
+namespace quellary {
+
+namespace {
+
+// A failure that ends the run with the error report.
+struct RunFailure : std::runtime_error {
+    RunFailure(DWORD code, const std::string& description) : std::runtime_error(description), code(code) {}
+    DWORD code;
+};
+
+// Step marks: which phase of the run a failure happened in.
+enum StepMark : int {
+    markTasks = 0,
+    markOpenResult = 100,
+    markReadResult = 110,
+    markUnattended = 120,
+    markPruneTop = 200,
+    markPruneRemove = 210,
+    markPruneBound = 220,
+    markErrorHandler = 240,
+};
+
+// A read that fails although the command has ended (the file still held by a scanner, say) is retried
+// after a pause, a bounded number of times.
+constexpr int readAttempts = 10;
+
+// Both ends of a started kill command; closing the job ends whatever of it still runs.
+struct KillCommand {
+    UniqueHandle job;
+    ProcessHandles process;
+};
+
+UniqueHandle newKillJob() {
+    UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
+    if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+    return job;
+}
+
+// Through the command interpreter exactly as the command line reads, or, for a name the interpreter
+// would take apart, the tool itself with its output sent to the result file.
+KillCommand startKillCommand(const std::string& commandLine, const std::string& task, const std::string& toolDirectory,
+                             const std::string& resultFile) {
+    KillCommand command{newKillJob(), {}};
+    StartOptions options;
+    options.showWindow = SW_HIDE;
+    options.directory = toolDirectory; // the interpreter looks for the bare tool name here first
+    options.job = command.job.get();
+    if (!needsDirectStart(task)) {
+        command.process = startProgram(commandLine, options);
+        return command;
+    }
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    UniqueFile output(::CreateFileA(resultFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) {
+        return command;
+    }
+    options.application = toolDirectory + std::string(killToolName);
+    options.standardOutput = output.get();
+    command.process = startProgram(std::string(killToolName) + " " + task, options);
+    return command;
+}
+
+} // namespace
+
+std::vector<std::string> resultFileCandidates() {
+    std::vector<std::string> candidates{std::string(defaultResultFile)};
+    char temp[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathA(sizeof temp, temp);
+    if (length > 0 && length < sizeof temp) {
+        candidates.push_back(std::string(temp, length) + std::string(resultFileName));
+    }
+    return candidates;
+}
+
+std::string chooseResultFile(const std::vector<std::string>& candidates) {
+    for (const std::string& path : candidates) {
+        UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (probe) {
+            return path;
+        }
+    }
+    return candidates.empty() ? std::string(defaultResultFile) : candidates.front();
+}
+
+void TerminationRun::run() {
+    using namespace main_window;
+    try {
+        stepMark_ = markTasks;
+        ::EnableWindow(main_.control(idCmdStart), FALSE);
+        prefix_ = commandPrefix(main_.OSFamily);
+        resultFile_ = chooseResultFile(resultFileCandidates());
+
+        const int count = main_.list1().count();
+        for (int i = 0; i < count; ++i) {
+            if (handleTask(i) == TaskEnd::WindowClosed) {
+                return; // the user closed the main window: nothing is left to show the outcome in
+            }
+        }
+        beep();
+
+        stepMark_ = markUnattended;
+        if (isStartArgument(argumentText())) {
+            endProgram(unconfirmed_.empty() ? exitDone : exitTasksMayRun);
+        }
+        if (!unconfirmed_.empty()) {
+            messageBox(unconfirmedMessage(unconfirmed_));
+        }
+
+        stepMark_ = markPruneTop;
+        CheckList list = main_.list1();
+        if (prune(list) == PruneOutcome::ListEmpty) {
+            messageBox(noTasksActiveText, noTasksActiveTitle);
+        }
+        stepMark_ = markPruneBound;
+        main_.showDoneState();
+    } catch (const RunFailure& failure) {
+        fail(static_cast<long>(failure.code), failure.what());
+    } catch (const std::exception& e) {
+        fail(ERROR_INTERNAL_ERROR, e.what());
+    }
+}
+
+TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
+    stepMark_ = markTasks;
+    CheckList list = main_.list1();
+    const std::string task = list.text(index);
+    list.setCurrent(index);
+    const std::string commandLine = killCommandLine(prefix_, task, resultFile_);
+
+    // Whatever an earlier task or run left there must never be read as this task's verdict.
+    (void)deleteFileAt(resultFile_);
+    KillCommand command = startKillCommand(commandLine, task, main_.killToolDirectory, resultFile_);
+    if (command.process.processId == 0) {
+        messageBox(startFailureMessage(commandLine));
+        endProgram(exitNotCarriedOut);
+    }
+    const WaitOutcome waited = waitWithEvents(command.process.process.get(), killToolTimeoutMs);
+    if (!main_.isOpen()) {
+        return TaskEnd::WindowClosed;
+    }
+    if (waited == WaitOutcome::TimedOut) {
+        ::TerminateJobObject(command.job.get(), 1);
+        unconfirmed_.push_back({task, "the kill tool did not finish within " +
+                                          std::to_string(killToolTimeoutMs / 1000) + " seconds"});
+        return TaskEnd::Handled;
+    }
+    ShortPause();
+
+    for (int attempt = 1;; ++attempt) {
+        stepMark_ = markOpenResult;
+        FileError error;
+        const std::optional<std::string> text = readWholeFile(resultFile_, &error);
+        if (!text) {
+            if (error.code == ERROR_FILE_NOT_FOUND || error.code == ERROR_PATH_NOT_FOUND) {
+                unconfirmed_.push_back({task, "the kill tool left no result in " + resultFile_});
+                return TaskEnd::Handled;
+            }
+            if (error.code == ERROR_SHARING_VIOLATION && attempt < readAttempts) {
+                ShortPause();
+                continue;
+            }
+            throw RunFailure(error.code, error.description);
+        }
+        stepMark_ = markReadResult;
+        const std::optional<std::string> line = verdictLine(*text);
+        doEvents();
+        if (!main_.isOpen()) {
+            return TaskEnd::WindowClosed;
+        }
+        if (!line) {
+            unconfirmed_.push_back({task, "the kill tool ended without a verdict"});
+        } else {
+            switch (judge(*line)) {
+            case Verdict::Killed:
+                doEvents();
+                break;
+            case Verdict::NotFound:
+                list.setTicked(index, false);
+                break;
+            case Verdict::Unrecognised:
+                unconfirmed_.push_back({task, *line});
+                break;
+            }
+        }
+        doEvents();
+        return main_.isOpen() ? TaskEnd::Handled : TaskEnd::WindowClosed;
+    }
+}
+
+void TerminationRun::fail(long number, std::string_view description) {
+    const int mark = stepMark_;
+    stepMark_ = markErrorHandler;
+    messageBox(errorReportMessage(number, mark, description));
+    endProgram(exitNotCarriedOut);
+}
+
+} // namespace quellary

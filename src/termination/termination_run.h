@@ -1,0 +1,41 @@
+// The Start command: every listed task handed to the kill tool in list order, each verdict marked in
+// the list, then the pruning pass and the done state.
+#pragma once
+
+#include "termination/kill_command.h"
+
+#include <string>
+#include <vector>
+
+namespace quellary {
+
+class frmMain;
+
+// Where the kill tool writes: "C:\killed.lst" where it can be created, else the same name in the
+// user's temporary folder. The candidates are tried in order.
+std::string chooseResultFile(const std::vector<std::string>& candidates);
+std::vector<std::string> resultFileCandidates();
+
+// How long one kill may take before the run stops waiting for it.
+inline constexpr unsigned killToolTimeoutMs = 30000;
+
+class TerminationRun {
+public:
+    explicit TerminationRun(frmMain& main) : main_(main) {}
+
+    // Runs to the done state, or ends the program (unattended run, start failure, error report).
+    void run();
+
+private:
+    enum class TaskEnd { Handled, WindowClosed };
+    TaskEnd handleTask(int index);
+    void fail(long number, std::string_view description);
+
+    frmMain& main_;
+    int stepMark_ = 0;
+    std::string prefix_;
+    std::string resultFile_;
+    std::vector<Unconfirmed> unconfirmed_;
+};
+
+} // namespace quellary

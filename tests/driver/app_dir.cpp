@@ -1,0 +1,104 @@
+#include "app_dir.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace driver {
+
+namespace {
+
+void removeTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string child = path + "\\" + name;
+            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(child);
+            } else {
+                ::DeleteFileA(child.c_str());
+            }
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+} // namespace
+
+std::string binDirectory() {
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+std::string screenshotDirectory() {
+    const std::string dir = binDirectory() + "\\..\\screenshots";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool fileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+AppDir::AppDir() {
+    static int counter = 0;
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string base =
+        std::string(temp) + "quellary-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    removeTree(base);
+    ::CreateDirectoryA(base.c_str(), nullptr);
+    path_ = base + "\\app";
+    windir_ = base + "\\windows";
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+    ::CreateDirectoryA(windir_.c_str(), nullptr);
+    install("quellary.exe");
+}
+
+AppDir::~AppDir() { removeTree(path_.substr(0, path_.find_last_of('\\'))); }
+
+void AppDir::install(const std::string& program) const { installTo(program, path_); }
+
+void AppDir::installTo(const std::string& program, const std::string& directory, const std::string& as) const {
+    const std::string target = directory + "\\" + (as.empty() ? program : as);
+    ::CopyFileA((binDirectory() + "\\" + program).c_str(), target.c_str(), FALSE);
+}
+
+Launch AppDir::quellary(const std::string& arguments) const {
+    Launch launch;
+    launch.exePath = file("quellary.exe");
+    launch.arguments = arguments;
+    launch.directory = path_;
+    launch.environment["windir"] = windir_;
+    return launch;
+}
+
+std::string taskListFile(const std::vector<std::string>& names) {
+    std::string text = "[Corvana Task List]\r\n";
+    for (const std::string& name : names) {
+        text += name + "\r\n";
+    }
+    return text + "LAST.EXE\r\n";
+}
+
+} // namespace driver

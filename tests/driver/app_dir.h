@@ -1,0 +1,47 @@
+// A throw-away application directory for whole-program tests: a copy of quellary.exe, a private
+// Windows directory ("windir") beside it, and helpers to put and read files.
+#pragma once
+
+#include "driver.h"
+
+#include <string>
+
+namespace driver {
+
+// The directory that holds the test programs and the programs under test.
+std::string binDirectory();
+// Where screenshots go; created on first use.
+std::string screenshotDirectory();
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
+
+class AppDir {
+public:
+    AppDir();
+    ~AppDir();
+    AppDir(const AppDir&) = delete;
+    AppDir& operator=(const AppDir&) = delete;
+
+    [[nodiscard]] const std::string& path() const { return path_; }       // no trailing backslash
+    [[nodiscard]] const std::string& windir() const { return windir_; }   // no trailing backslash
+    [[nodiscard]] std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+    // Copies one of our built programs into the application directory (or elsewhere).
+    void install(const std::string& program) const;
+    void installTo(const std::string& program, const std::string& directory, const std::string& as = {}) const;
+    void put(const std::string& name, const std::string& bytes) const { writeFile(file(name), bytes); }
+
+    // Quellary started from this directory with "windir" pointing at the private Windows directory.
+    [[nodiscard]] Launch quellary(const std::string& arguments = {}) const;
+
+private:
+    std::string path_;
+    std::string windir_;
+};
+
+// The task list file the tests use unless they need another: header, names, and a last line.
+std::string taskListFile(const std::vector<std::string>& names);
+
+} // namespace driver

@@ -1,0 +1,269 @@
+// quellary.exe from start-up to its ready window, driven through its real windows.
+#include "app/frmMain_layout.h"
+#include "app/task_list.h"
+#include "app_dir.h"
+#include "windows/frmAbout_layout.h"
+#include "windows/frmHowTo_layout.h"
+
+#include <gtest/gtest.h>
+
+using namespace driver;
+using namespace quellary::main_window;
+
+namespace {
+
+// The static control that shows a message box's icon: 0x14 on Windows, 0x440 under Wine.
+constexpr int messageBoxIconIds[] = {0x14, 0x440};
+
+struct Box {
+    std::string prompt;
+    std::string title;
+    std::vector<int> buttons;
+    bool icon = false;
+};
+
+// The message box the program shows now, read whole.
+Box readBox(HWND box) {
+    bool icon = false;
+    for (int id : messageBoxIconIds) {
+        const HWND control = ::GetDlgItem(box, id);
+        icon = icon || (control != nullptr && ::IsWindowVisible(control) && ::SendMessageA(control, STM_GETICON, 0, 0));
+    }
+    return {messageBoxPrompt(box), text(box), messageBoxButtons(box), icon};
+}
+
+class Startup : public testing::Test {
+protected:
+    AppDir app;
+
+    void SetUp() override {
+        app.install("endprocx.exe");
+        app.put("quellary.ini", taskListFile({"cvagent.exe", "cvmail.exe"}));
+    }
+
+    // Starts Quellary, expects exactly this box, answers it and returns the program (still running or not).
+    testing::AssertionResult showsBox(Program& program, const Box& expected, int answerWith = IDOK) {
+        const HWND box = program.waitForMessageBox();
+        if (box == nullptr) {
+            return testing::AssertionFailure() << "no message box appeared";
+        }
+        const Box got = readBox(box);
+        // Answered whatever it says, so that a wrong box does not keep the program waiting.
+        answer(box, answerWith);
+        if (got.prompt != expected.prompt || got.title != expected.title || got.buttons != expected.buttons ||
+            got.icon != expected.icon) {
+            return testing::AssertionFailure() << "got box \"" << got.title << "\": \"" << got.prompt << "\" with "
+                                               << got.buttons.size() << " buttons, icon " << got.icon
+                                               << "; expected \"" << expected.title << "\": \"" << expected.prompt
+                                               << "\" with " << expected.buttons.size() << " buttons, icon "
+                                               << expected.icon;
+        }
+        return testing::AssertionSuccess();
+    }
+
+    std::vector<ListItem> readyList(Program& program) {
+        const HWND main = program.waitForWindow("QuellaryMain");
+        return main != nullptr ? listItems(::GetDlgItem(main, idList1)) : std::vector<ListItem>{};
+    }
+};
+
+TEST_F(Startup, WindirUnsetOrEmptyIsCritical) {
+    for (const std::optional<std::string>& windir : {std::optional<std::string>{}, std::optional<std::string>{""}}) {
+        SCOPED_TRACE(windir ? "empty" : "unset");
+        Launch launch = app.quellary();
+        launch.environment["windir"] = windir;
+        Program program(launch);
+        EXPECT_TRUE(showsBox(program, {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:", {IDOK}, true}));
+        EXPECT_EQ(program.waitForExit(), 2u);
+        EXPECT_TRUE(program.windows("QuellaryMain").empty());
+    }
+}
+
+TEST_F(Startup, KillToolInNeitherDirectoryNamesBoth) {
+    ::DeleteFileA(app.file("endprocx.exe").c_str());
+    Program program(app.quellary());
+    EXPECT_TRUE(showsBox(program, {"A required program, endprocx.exe, was not found in the " + app.windir() +
+                                       "\\\r\ndirectory or in the " + app.path() +
+                                       "\\directory.\r\nYou need to reinstall Quellary to correct this problem.",
+                                   "Quellary",
+                                   {IDOK}}));
+    EXPECT_EQ(program.waitForExit(), 2u);
+}
+
+TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksIt) {
+    const std::string windowsTool = app.windir() + "\\endprocx.exe";
+    {
+        Program program(app.quellary());
+        ASSERT_NE(program.waitForWindow("QuellaryMain"), nullptr);
+        EXPECT_EQ(readFile(windowsTool), readFile(app.file("endprocx.exe")));
+    }
+    writeFile(windowsTool, "the copy already in the Windows directory");
+    {
+        Program program(app.quellary());
+        ASSERT_NE(program.waitForWindow("QuellaryMain"), nullptr);
+        EXPECT_EQ(readFile(windowsTool), "the copy already in the Windows directory");
+    }
+    // Only the Windows directory has it: nothing else is needed.
+    ::DeleteFileA(app.file("endprocx.exe").c_str());
+    Program program(app.quellary());
+    EXPECT_NE(program.waitForWindow("QuellaryMain"), nullptr);
+}
+
+TEST_F(Startup, AWindowsDirectoryThatRefusesTheCopyIsNoFailure) {
+    // A hidden file of that name counts as absent and blocks the copy, as a read-only Windows directory would.
+    const std::string blocker = app.windir() + "\\endprocx.exe";
+    writeFile(blocker, "hidden");
+    ::SetFileAttributesA(blocker.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Program program(app.quellary());
+    EXPECT_NE(program.waitForWindow("QuellaryMain"), nullptr);
+    EXPECT_EQ(readFile(blocker), "hidden");
+}
+
+TEST_F(Startup, MissingTaskListDeclinedEndsWithoutCreatingIt) {
+    ::DeleteFileA(app.file("quellary.ini").c_str());
+    Program program(app.quellary());
+    EXPECT_TRUE(showsBox(program,
+                         {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory",
+                          {IDYES, IDNO}},
+                         IDNO));
+    EXPECT_EQ(program.waitForExit(), 2u);
+    EXPECT_FALSE(fileExists(app.file("quellary.ini")));
+    EXPECT_TRUE(fileExists(app.windir() + "\\endprocx.exe")) << "the tool is placed before the file is asked for";
+}
+
+TEST_F(Startup, MissingTaskListAcceptedWritesTheDefaultAndListsIt) {
+    ::DeleteFileA(app.file("quellary.ini").c_str());
+    Program program(app.quellary());
+    EXPECT_TRUE(showsBox(program,
+                         {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory",
+                          {IDYES, IDNO}},
+                         IDYES));
+    const std::vector<ListItem> items = readyList(program);
+    EXPECT_EQ(readFile(app.file("quellary.ini")), quellary::defaultTaskListText());
+    const std::vector<std::string> expected = quellary::readTaskList(quellary::defaultTaskListText()).entries;
+    ASSERT_EQ(items.size(), 28u);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].text, expected[i]);
+        EXPECT_TRUE(items[i].ticked) << i;
+    }
+    EXPECT_EQ(items.back().text, "");
+    EXPECT_EQ(listCurrent(::GetDlgItem(program.waitForWindow("QuellaryMain"), idList1)), 0);
+}
+
+TEST_F(Startup, ListShowsTheEntriesInFileOrderAllTicked) {
+    app.put("quellary.ini", "[Corvana Task List]\r\nzz.exe,\"q,x.exe\"\r\n\r\nCvTray.EXE\r\naa.exe\r\nDROPPED.EXE");
+    Program program(app.quellary());
+    const std::vector<ListItem> items = readyList(program);
+    ASSERT_EQ(items.size(), 5u);
+    const char* expected[] = {"zz.exe", "q,x.exe", "", "CvTray.EXE", "aa.exe"};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].text, expected[i]);
+        EXPECT_TRUE(items[i].ticked);
+    }
+}
+
+TEST_F(Startup, TaskListsThatListNothingAreRefusedByName) {
+    for (const char* content : {"", "[Corvana Task List]\r\n", "[Corvana Task List]\r\nonly.exe\r\n"}) {
+        SCOPED_TRACE(content);
+        app.put("quellary.ini", content);
+        Program program(app.quellary());
+        const HWND box = program.waitForMessageBox();
+        ASSERT_NE(box, nullptr);
+        const Box got = readBox(box);
+        EXPECT_NE(got.prompt.find(app.file("quellary.ini")), std::string::npos) << got.prompt;
+        EXPECT_NE(got.prompt.find("lists no task"), std::string::npos) << got.prompt;
+        EXPECT_EQ(got.buttons, std::vector<int>{IDOK});
+        answer(box, IDOK);
+        EXPECT_EQ(program.waitForExit(), 2u);
+    }
+}
+
+TEST_F(Startup, ReadyWindowAsDesigned) {
+    Program program(app.quellary("/start"));
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(text(main), "Veyra's Quellary - Version 3.1.0");
+
+    for (int id : {idCmdStart, idCmdOptimize, idCmdAbout, idList1, idLabel1, idFrame1, idImage1}) {
+        EXPECT_TRUE(isVisible(main, id)) << id;
+    }
+    for (int id : {idLblEnd, idLblEndTitle, idCmdRestart}) {
+        EXPECT_FALSE(isVisible(main, id)) << id;
+    }
+    EXPECT_TRUE(isEnabled(main, idCmdStart)) << "a '/start' argument is ignored";
+    EXPECT_EQ(controlText(main, idCmdAbout), "&About Quellary");
+    EXPECT_EQ(controlText(main, idLblEndTitle), "Done!");
+
+    // Positions in twips at 96 dots per inch: 15 twips a pixel.
+    const RECT list = childRect(main, idList1);
+    EXPECT_EQ(list.left, 2265 / 15);
+    EXPECT_EQ(list.top, 345 / 15);
+    EXPECT_EQ(list.right - list.left, 2025 / 15);
+    RECT client;
+    ::GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 6120 / 15);
+    EXPECT_EQ(client.bottom, 5520 / 15);
+    // Centred on the screen.
+    RECT window;
+    ::GetWindowRect(main, &window);
+    EXPECT_NEAR((window.left + window.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((window.top + window.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    EXPECT_EQ(::GetWindowLongA(main, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_NE(::GetWindow(main, GW_OWNER), nullptr) << "owned, so no taskbar button of its own";
+
+    // Tab order: the list, Start, About, Optimization.
+    std::vector<int> order;
+    HWND at = ::GetDlgItem(main, idList1);
+    for (int i = 0; i < 4; ++i) {
+        order.push_back(::GetDlgCtrlID(at));
+        at = ::GetNextDlgTabItem(main, at, FALSE);
+    }
+    EXPECT_EQ(order, (std::vector<int>{idList1, idCmdStart, idCmdAbout, idCmdOptimize}));
+    EXPECT_EQ(::GetDlgCtrlID(at), idList1);
+
+    ::Sleep(300);
+    EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-ready.bmp"));
+}
+
+TEST_F(Startup, StartArgumentInAnyCaseWithBlanksStartsTheRun) {
+    Program program(app.quellary("  start  "));
+    // The unattended run ends the program without ever showing the main window.
+    EXPECT_TRUE(program.waitForExit().has_value());
+    EXPECT_TRUE(program.windows("QuellaryMain").empty());
+}
+
+TEST_F(Startup, HelpAndAboutOpenOnceAndOutliveTheMainWindow) {
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(press(main, idCmdOptimize));
+    const HWND help = program.waitForWindow("QuellaryHowTo");
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(press(main, idCmdOptimize));
+    ASSERT_TRUE(press(main, idCmdAbout));
+    const HWND about = program.waitForWindow("QuellaryAbout");
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(press(main, idCmdAbout));
+    ::Sleep(300);
+    EXPECT_EQ(program.windows("QuellaryHowTo").size(), 1u);
+    EXPECT_EQ(program.windows("QuellaryAbout").size(), 1u);
+    EXPECT_EQ(::GetWindow(help, GW_OWNER), nullptr) << "the help window has a taskbar button";
+    EXPECT_EQ(text(about), "About Quellary");
+
+    // A closed window is made again.
+    ::PostMessageA(about, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return program.windows("QuellaryAbout").empty(); }));
+    ASSERT_TRUE(press(main, idCmdAbout));
+    EXPECT_NE(program.waitForWindow("QuellaryAbout"), nullptr);
+
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return program.windows("QuellaryMain").empty(); }));
+    EXPECT_TRUE(program.isRunning()) << "the help window and the About box stay open";
+    for (HWND w : program.windows("QuellaryAbout")) {
+        ::PostMessageA(w, WM_CLOSE, 0, 0);
+    }
+    ::PostMessageA(help, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(), 0u) << "the program ends with its last window";
+}
+
+} // namespace
