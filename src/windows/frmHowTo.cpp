@@ -1,13 +1,100 @@
 #include "windows/frmHowTo.h"
 
 #include "app/frmMain.h"
+#include "platform/files.h"
+#include "platform/program.h"
+#include "platform/ui.h"
 #include "windows/frmHowTo_layout.h"
+#include "windows/help_text.h"
+
+#include <exception>
+#include <new>
+#include <string>
 
 namespace quellary {
 
-frmHowTo::frmHowTo(frmMain& main) : Form(help_window::form), main_(main) {}
+using namespace help_window;
 
-void frmHowTo::load() {}
+namespace {
+
+// Which phase of the load was running when it failed; the error report names it.
+enum StepMark : int {
+    markPath = 100,     // the directory and the file's path
+    markHelpText = 200, // txtHowTo's font and text
+    markOpen = 300,     // the one failure with a box of its own
+    markRead = 310,
+    markClose = 320,
+    markShowFile = 330,
+};
+
+// A failed step: the system's error code and its text.
+struct LoadFailure {
+    DWORD code;
+};
+
+void check(bool succeeded) {
+    if (!succeeded) {
+        throw LoadFailure{::GetLastError()};
+    }
+}
+
+void setText(HWND control, const std::string& text) {
+    // SetWindowText succeeds without clearing the last error.
+    ::SetLastError(ERROR_SUCCESS);
+    check(::SetWindowTextA(control, text.c_str()) != 0);
+}
+
+[[noreturn]] void failAt(int mark, DWORD code, const std::string& description) {
+    if (mark == markOpen) {
+        messageBox(helpFileErrorPrompt(), helpFileErrorTitle);
+    } else {
+        messageBox(helpErrorReportPrompt(code, mark, description), helpErrorReportTitle);
+    }
+    endProgram(exitNotCarriedOut);
+}
+
+} // namespace
+
+frmHowTo::frmHowTo(frmMain& main) : Form(help_window::form), main_(main), focus_(idTxtTaskList) {}
+
+void frmHowTo::load() {
+    int mark = markPath;
+    try {
+        const std::string directory = executableDirectory();
+        const std::string path = directory + (directory.ends_with('\\') ? "" : "\\") + "quellary.ini";
+
+        mark = markHelpText;
+        setControlFont(idTxtHowTo, {"Arial", 1200});
+        setText(control(idTxtHowTo), helpText(directory));
+
+        mark = markOpen;
+        // Shared for writing too, so that a file open in an editor can still be shown.
+        UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        check(static_cast<bool>(file));
+
+        mark = markRead;
+        // Every byte as it is: the header, empty lines and the line breaks all show.
+        std::string contents;
+        char buffer[16384];
+        for (DWORD got = 1; got != 0;) {
+            check(::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) != 0);
+            contents.append(buffer, got);
+        }
+
+        mark = markClose;
+        file.reset();
+
+        mark = markShowFile;
+        setText(control(idTxtTaskList), contents);
+    } catch (const LoadFailure& failure) {
+        failAt(mark, failure.code, systemErrorText(failure.code));
+    } catch (const std::bad_alloc&) {
+        failAt(mark, ERROR_NOT_ENOUGH_MEMORY, systemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+    } catch (const std::exception& e) {
+        failAt(mark, ERROR_GEN_FAILURE, e.what());
+    }
+}
 
 bool frmHowTo::onQueryClose() {
     if (main_.isOpen()) {
@@ -15,6 +102,15 @@ bool frmHowTo::onQueryClose() {
         ::SetFocus(main_.hwnd());
     }
     return true;
+}
+
+bool frmHowTo::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (msg == WM_ACTIVATE) {
+        focus_.onActivate(hwnd(), wParam);
+        result = 0;
+        return true;
+    }
+    return false;
 }
 
 } // namespace quellary

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/window.h"
+#include "windows/form_focus.h"
 
 namespace quellary {
 
@@ -16,9 +17,11 @@ public:
 
 protected:
     bool onQueryClose() override;
+    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     frmMain& main_;
+    FormFocus focus_;
 };
 
 } // namespace quellary
