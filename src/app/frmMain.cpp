@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"
+#include "restart/client_restart.h"
 #include "termination/termination_run.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
@@ -158,7 +159,7 @@ void frmMain::showDoneState() {
 
 void frmMain::cmdStart_Click() { TerminationRun(*this).run(); }
 
-void frmMain::cmdRestart_Click() {}
+void frmMain::cmdRestart_Click() { runRestartCommand(); }
 
 void frmMain::cmdOptimize_Click() {
     showSingle(howTo_, [](Form& f) { static_cast<frmHowTo&>(f).load(); });

@@ -25,6 +25,8 @@ HKEY rootKey(std::int32_t classKey) {
     return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(classKey));
 }
 
+REGSAM viewAccess(RegistryView view) { return static_cast<REGSAM>(view); }
+
 // A key opened or created by one member call, closed when the call ends. Holds nothing when the open failed,
 // so a predefined root is never closed.
 class OpenedKey {
@@ -38,15 +40,15 @@ public:
         }
     }
 
-    [[nodiscard]] LONG open(std::int32_t classKey, const std::string& sectionKey, REGSAM access) {
-        return take(::RegOpenKeyExA(rootKey(classKey), sectionKey.c_str(), 0, access, &pending_));
+    [[nodiscard]] LONG open(std::int32_t classKey, const std::string& sectionKey, REGSAM access, RegistryView view) {
+        return take(::RegOpenKeyExA(rootKey(classKey), sectionKey.c_str(), 0, access | viewAccess(view), &pending_));
     }
 
-    [[nodiscard]] LONG create(std::int32_t classKey, const std::string& sectionKey) {
+    [[nodiscard]] LONG create(std::int32_t classKey, const std::string& sectionKey, RegistryView view) {
         SECURITY_ATTRIBUTES security{};
         char noClass[] = "";
         return take(::RegCreateKeyExA(rootKey(classKey), sectionKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
-                                      keyWriteAccess, &security, &pending_, nullptr));
+                                      keyWriteAccess | viewAccess(view), &security, &pending_, nullptr));
     }
 
     [[nodiscard]] HKEY get() const { return key_; }
@@ -108,19 +110,23 @@ std::optional<std::string> queryBytes(HKEY key, const std::string& name, DWORD s
 
 bool cRegistry::KeyExists() const {
     OpenedKey key;
-    return key.open(classKey_, sectionKey_, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+    return key.open(classKey_, sectionKey_, KEY_QUERY_VALUE, view_) == ERROR_SUCCESS;
 }
 
 bool cRegistry::CreateKey() {
     OpenedKey key;
-    if (key.create(classKey_, sectionKey_) != ERROR_SUCCESS) {
+    if (key.create(classKey_, sectionKey_, view_) != ERROR_SUCCESS) {
         raise(errRegistryKey, createKeyFailure(sectionKey_));
     }
     return true;
 }
 
 bool cRegistry::DeleteKey() {
-    if (::RegDeleteKeyA(rootKey(classKey_), sectionKey_.c_str()) != ERROR_SUCCESS) {
+    // RegDeleteKeyA always works in the native view; only the Ex form can be told another.
+    const LONG result = view_ == RegistryView::Native
+                            ? ::RegDeleteKeyA(rootKey(classKey_), sectionKey_.c_str())
+                            : ::RegDeleteKeyExA(rootKey(classKey_), sectionKey_.c_str(), viewAccess(view_), 0);
+    if (result != ERROR_SUCCESS) {
         raise(errRegistryKey, deleteKeyFailure(classKey_, sectionKey_));
     }
     return true;
@@ -128,7 +134,7 @@ bool cRegistry::DeleteKey() {
 
 bool cRegistry::DeleteValue() {
     OpenedKey key;
-    if (key.open(classKey_, sectionKey_, keyWriteAccess) != ERROR_SUCCESS) {
+    if (key.open(classKey_, sectionKey_, keyWriteAccess, view_) != ERROR_SUCCESS) {
         raise(errRegistryKey, openForDeleteFailure(classKey_, sectionKey_));
     }
     if (::RegDeleteValueA(key.get(), valueKey_.c_str()) != ERROR_SUCCESS) {
@@ -140,7 +146,7 @@ bool cRegistry::DeleteValue() {
 RegistryValue cRegistry::Value() {
     OpenedKey key;
     // A key that cannot be opened leaves no handle, so the probe fails and the read falls back to Default.
-    (void)key.open(classKey_, sectionKey_, KEY_QUERY_VALUE);
+    (void)key.open(classKey_, sectionKey_, KEY_QUERY_VALUE, view_);
     DWORD type = REG_NONE;
     DWORD size = 0;
     const LONG probe = ::RegQueryValueExA(key.get(), valueKey_.c_str(), nullptr, &type, nullptr, &size);
@@ -188,7 +194,7 @@ RegistryValue cRegistry::Value() {
 
 void cRegistry::Value(const RegistryValue& vValue) {
     OpenedKey key;
-    if (key.create(classKey_, sectionKey_) != ERROR_SUCCESS) {
+    if (key.create(classKey_, sectionKey_, view_) != ERROR_SUCCESS) {
         raise(errRegistryKey, setValueFailure(classKey_, sectionKey_, valueKey_, vValue));
     }
     LONG result = ERROR_INVALID_DATA;
@@ -228,7 +234,7 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_
     sKeyNames.clear();
     OpenedKey key;
     DWORD longestName = 0;
-    if (key.open(classKey_, sectionKey_, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+    if (key.open(classKey_, sectionKey_, KEY_QUERY_VALUE, view_) != ERROR_SUCCESS ||
         ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         return true;
@@ -257,7 +263,7 @@ bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t&
         iSectCount = 0;
         sSect.clear();
         OpenedKey key;
-        LONG result = key.open(classKey_, sectionKey_, KEY_ENUMERATE_SUB_KEYS);
+        LONG result = key.open(classKey_, sectionKey_, KEY_ENUMERATE_SUB_KEYS, view_);
         // Room for the longest legal key name (255 characters) and its NUL; a multi-byte name may need more.
         std::string name(256, '\0');
         for (DWORD index = 0; result == ERROR_SUCCESS;) {

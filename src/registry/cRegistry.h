@@ -11,6 +11,15 @@
 
 namespace quellary {
 
+// Which view of the registry keys are opened in. On 64-bit Windows the entries a 32-bit program writes under
+// HKEY_LOCAL_MACHINE\Software live in a view of their own, which a 64-bit program sees only when it asks for it.
+// The values are the access flags that select the view.
+enum class RegistryView : std::uint32_t {
+    Native = 0,
+    Bits64 = 0x0100, // KEY_WOW64_64KEY
+    Bits32 = 0x0200, // KEY_WOW64_32KEY
+};
+
 class cRegistry {
 public:
     [[nodiscard]] bool KeyExists() const;
@@ -48,6 +57,8 @@ public:
     void ValueKey(const std::string& sValueKey) { valueKey_ = sValueKey; }
     [[nodiscard]] RegistryValue Default() const { return default_; }
     void Default(const RegistryValue& vDefault) { default_ = vDefault; }
+    [[nodiscard]] RegistryView View() const { return view_; }
+    void View(RegistryView eView) { view_ = eView; }
 
 private:
     friend class cRegistryTestAccess;
@@ -62,6 +73,7 @@ private:
     std::string valueKey_;
     RegistryValue default_;
     std::int32_t valueType_ = regNone;
+    RegistryView view_ = RegistryView::Native;
 };
 
 } // namespace quellary

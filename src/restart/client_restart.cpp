@@ -1,0 +1,107 @@
+#include "restart/client_restart.h"
+
+#include "app/frmMain.h"
+#include "platform/files.h"
+#include "platform/program.h"
+#include "platform/ui.h"
+#include "registry/cRegistry.h"
+#include "restart/restart_plan.h"
+
+#include <exception>
+
+namespace quellary {
+
+namespace {
+
+// The registry class raises this number where the client's entry points at nothing.
+constexpr std::int32_t errFileNotFound = 53;
+
+// The three texts of one key. A key missing from the native view may have been written by a 32-bit
+// installer into the 32-bit view, which a 64-bit program does not see by default.
+ClientEntry readEntry(cRegistry& registry, std::string_view key) {
+    registry.SectionKey(std::string(key));
+    registry.View(RegistryView::Native);
+    if (!registry.KeyExists()) {
+        registry.View(RegistryView::Bits32);
+    }
+    registry.ValueType(regSz);
+    const auto read = [&registry](const char* name) {
+        registry.ValueKey(name);
+        return registry.Value().textForm();
+    };
+    ClientEntry entry;
+    entry.dataPath = read("DataPath");
+    entry.path = read("Path");
+    entry.name = read("Name");
+    return entry;
+}
+
+// Any file at all, hidden ones included: a program is started by what is on disk, not by what a listing shows.
+bool isFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+} // namespace
+
+RestartAttempt restartClient() {
+    ClientEntry entry;
+    std::string lockFile;
+    try {
+        cRegistry registry;
+        registry.ClassKey(hkeyLocalMachine);
+        entry = readEntry(registry, clientMainKey);
+        if (needsFallback(entry)) {
+            entry = readEntry(registry, clientFallbackKey);
+        }
+        lockFile = lockFilePath(entry);
+    } catch (const RegistryError& error) {
+        return {error.number() == errFileNotFound ? RestartOutcome::StartFailed : RestartOutcome::Abandoned, {}};
+    } catch (const std::exception&) {
+        return {};
+    }
+
+    // A lock file that is missing or still held by a process is no reason not to try the start.
+    if (fileExists(lockFile)) {
+        (void)deleteFileAt(lockFile);
+    }
+
+    RestartAttempt attempt;
+    attempt.outcome = RestartOutcome::StartFailed;
+    try {
+        const ClientLaunch launch =
+            clientLaunch(entry, {isFile(clientProgramText(entry)), isDirectory(entry.path)});
+        StartOptions options;
+        options.showWindow = SW_SHOWNORMAL;
+        options.application = launch.application;
+        options.directory = launch.directory;
+        attempt.client = startProgram(launch.commandLine, options);
+        if (attempt.client.processId != 0) {
+            attempt.outcome = RestartOutcome::Started;
+        }
+    } catch (const std::exception&) {
+        // Reported like any other failed start.
+    }
+    return attempt;
+}
+
+void runRestartCommand() {
+    const RestartAttempt attempt = restartClient();
+    switch (attempt.outcome) {
+    case RestartOutcome::Started:
+        doEvents();
+        endProgram(exitDone);
+    case RestartOutcome::StartFailed:
+        messageBox(clientStartFailureText, {}, MB_OK);
+        endProgram(exitNotCarriedOut);
+    case RestartOutcome::Abandoned:
+        break;
+    }
+}
+
+} // namespace quellary
