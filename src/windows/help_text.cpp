@@ -76,8 +76,8 @@ std::string helpFileErrorPrompt() {
 }
 
 std::string helpErrorReportPrompt(unsigned long number, int stepMark, std::string_view description) {
-    std::string text = "Error    : " + std::to_string(number) + "\r\nLine No. : " + std::to_string(stepMark) +
-                       "\r\nDesc     : ";
+    std::string text =
+        "Error    : " + std::to_string(number) + "\r\nLine No. : " + std::to_string(stepMark) + "\r\nDesc     : ";
     text.append(description);
     return text;
 }

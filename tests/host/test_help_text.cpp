@@ -73,12 +73,12 @@ TEST(HelpText, DirectoryLineShowsTheDirectoryAsGiven) {
 
 TEST(HelpText, FileErrorBoxKeepsItsLinesAndBlanks) {
     EXPECT_EQ(linesOf(helpFileErrorPrompt()), (std::vector<std::string>{
-                                                   "Quellary.exe must be in the same directory",
-                                                   "as the Quellary.ini file. Please move this",
-                                                   "program and the Quellary.ini file to the  ",
-                                                   "same directory ( preferably C:\\Quellary\\ )",
-                                                   "and rerun the program.",
-                                               }));
+                                                  "Quellary.exe must be in the same directory",
+                                                  "as the Quellary.ini file. Please move this",
+                                                  "program and the Quellary.ini file to the  ",
+                                                  "same directory ( preferably C:\\Quellary\\ )",
+                                                  "and rerun the program.",
+                                              }));
     EXPECT_EQ(helpFileErrorTitle, "QUELLARY.INI NOT FOUND?");
 }
 
