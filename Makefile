@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 export WINEPREFIX := $(abspath $(BUILD))/wineprefix
 export WINEDEBUG  := -all
 
-.PHONY: all bootstrap build build-win build-host test run package lint clean
+.PHONY: all bootstrap build build-win build-host test run package lint bench clean
 
 all: build
 
@@ -31,13 +31,14 @@ test: build
 run: build-win
 	scripts/with-wine.sh scripts/run-demo.sh $(WIN_DIR)
 
+bench: build-win
+	scripts/with-wine.sh scripts/wine-test.sh $(WIN_DIR)/bin/bench_run.exe
+
 package: build-win
 	scripts/package.sh $(WIN_DIR) dist
 
-lint: bootstrap build-host
-	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
-	git ls-files 'src/*.cpp' 'tests/host/*.cpp' | grep -v '^src/.*/frm\|^src/platform\|^src/app/main' | \
-	    xargs clang-tidy -p $(HOST_DIR) --quiet
+lint: build-host
+	scripts/lint.sh $(HOST_DIR)
 
 clean:
 	rm -rf $(BUILD) dist

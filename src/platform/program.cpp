@@ -111,7 +111,11 @@ ProcessHandles startProgram(const std::string& commandLine, const StartOptions& 
     PROCESS_INFORMATION info{};
     ProcessHandles started;
     // A process that must belong to a job starts suspended, so that nothing it starts escapes the job.
-    const DWORD flags = options.job != HANDLE{} ? CREATE_SUSPENDED : 0;
+    DWORD flags = options.job != HANDLE{} ? CREATE_SUSPENDED : 0;
+    // A hidden console program needs no console window at all; making one costs a console host process.
+    if (options.showWindow == SW_HIDE) {
+        flags |= CREATE_NO_WINDOW;
+    }
     if (!::CreateProcessA(options.application.empty() ? nullptr : options.application.c_str(), mutableLine.data(),
                           nullptr, nullptr, redirect ? TRUE : FALSE, flags, nullptr,
                           options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info)) {

@@ -93,6 +93,35 @@ Launch AppDir::quellary(const std::string& arguments) const {
     return launch;
 }
 
+RunningTask::RunningTask(const AppDir& app, const std::string& name) {
+    // Each task in a folder of its own, so that several processes can run under one name.
+    static int counter = 0;
+    const std::string folder = app.path() + "\\..\\task" + std::to_string(++counter);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string exe = folder + "\\" + name;
+    ::CopyFileA((binDirectory() + "\\task_standin.exe").c_str(), exe.c_str(), FALSE);
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &info_)) {
+        info_ = {};
+    }
+}
+
+RunningTask::~RunningTask() {
+    if (info_.hProcess != nullptr) {
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+        ::CloseHandle(info_.hThread);
+        ::CloseHandle(info_.hProcess);
+    }
+}
+
+bool RunningTask::endsWithin(std::chrono::milliseconds timeout) const {
+    return ::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
 std::string taskListFile(const std::vector<std::string>& names) {
     std::string text = "[Corvana Task List]\r\n";
     for (const std::string& name : names) {

@@ -41,6 +41,22 @@ private:
     std::string windir_;
 };
 
+// A copy of task_standin.exe running under a task's name, ended with the object if still running.
+class RunningTask {
+public:
+    RunningTask(const AppDir& app, const std::string& name);
+    ~RunningTask();
+    RunningTask(const RunningTask&) = delete;
+    RunningTask& operator=(const RunningTask&) = delete;
+
+    [[nodiscard]] bool started() const { return info_.hProcess != nullptr; }
+    // True once the process has ended, waiting up to the timeout for it.
+    [[nodiscard]] bool endsWithin(std::chrono::milliseconds timeout) const;
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
 // The task list file the tests use unless they need another: header, names, and a last line.
 std::string taskListFile(const std::vector<std::string>& names);
 

@@ -234,6 +234,46 @@ void setListTick(HWND list, int index, bool ticked) {
     ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.address()));
 }
 
+std::string toolTipText(HWND owner, HWND tool) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(owner, &pid);
+    FindContext ctx{pid, TOOLTIPS_CLASSA, {}};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* c = reinterpret_cast<FindContext*>(param);
+            DWORD p = 0;
+            ::GetWindowThreadProcessId(hwnd, &p);
+            char cls[64] = {};
+            ::GetClassNameA(hwnd, cls, sizeof cls);
+            if (p == c->pid && c->className == cls) {
+                c->found.push_back(hwnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    for (HWND tip : ctx.found) {
+        if (::GetWindow(tip, GW_OWNER) != owner) {
+            continue;
+        }
+        constexpr std::size_t textSize = 1024;
+        RemoteBuffer remote(tip, sizeof(TTTOOLINFOA) + textSize);
+        TTTOOLINFOA info{};
+        info.cbSize = sizeof info;
+        info.hwnd = owner;
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = remote.address() + sizeof(TTTOOLINFOA);
+        const char nothing = '\0';
+        remote.write(&nothing, 1, sizeof(TTTOOLINFOA));
+        remote.write(&info, sizeof info);
+        ::SendMessageA(tip, TTM_GETTEXTA, textSize, reinterpret_cast<LPARAM>(remote.address()));
+        std::string text(textSize, '\0');
+        remote.read(text.data(), textSize, sizeof(TTTOOLINFOA));
+        text.resize(text.find('\0'));
+        return text;
+    }
+    return {};
+}
+
 RECT childRect(HWND parent, int id) {
     const HWND child = ::GetDlgItem(parent, id);
     RECT r{};

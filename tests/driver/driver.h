@@ -71,6 +71,9 @@ std::vector<ListItem> listItems(HWND list);
 int listCurrent(HWND list);
 void setListTick(HWND list, int index, bool ticked);
 
+// The tool tip text that `owner`'s tool tip window shows for the child `tool`.
+std::string toolTipText(HWND owner, HWND tool);
+
 // Client-area rectangle of a child, in its parent's client coordinates.
 RECT childRect(HWND parent, int id);
 

@@ -1,0 +1,136 @@
+#include "termination/kill_command.h"
+#include "termination/prune.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quellary;
+
+TEST(KillCommand, PrefixFollowsTheFamilyExactly) {
+    EXPECT_EQ(commandPrefix("NT"), "cmd /c endprocx.exe ");
+    for (const char* family : {"95", "", "nt", "NT "}) {
+        EXPECT_EQ(commandPrefix(family), "command.com /c endprocx.exe ") << family;
+    }
+}
+
+TEST(KillCommand, TaskNameGoesInVerbatim) {
+    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cvmail.exe", "C:\\killed.lst"),
+              "cmd /c endprocx.exe cvmail.exe > C:\\killed.lst");
+    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "", "C:\\killed.lst"), "cmd /c endprocx.exe  > C:\\killed.lst");
+    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cv mail.exe ", "C:\\killed.lst"),
+              "cmd /c endprocx.exe cv mail.exe  > C:\\killed.lst");
+}
+
+TEST(KillCommand, NamesTheInterpreterWouldTakeApartBypassIt) {
+    for (const char* plain : {"cvmail.exe", "cv mail.exe", "", "CvTray.EXE", "a-b_c.1.exe", "~x$.exe"}) {
+        EXPECT_FALSE(needsDirectStart(plain)) << plain;
+    }
+    for (const char* special : {"a&b.exe", "a|b", "a<b", "a>b", "a^b", "a(b", "a)b", "@a", "%windir%", "a!b",
+                                "\"a\"", "a\tb", "a\nb"}) {
+        EXPECT_TRUE(needsDirectStart(special)) << special;
+    }
+}
+
+TEST(KillCommand, VerdictIsTheLastWordExactly) {
+    EXPECT_EQ(judge("Process cvmail.exe Killed"), Verdict::Killed);
+    EXPECT_EQ(judge("Killed"), Verdict::Killed);
+    EXPECT_EQ(judge("Process cvmail.exe not found"), Verdict::NotFound);
+    EXPECT_EQ(judge("found"), Verdict::NotFound);
+    for (const char* other : {"", "killed", "Killed.", "Killed ", "Found", "found ", "illed", "ound", "Killed\r"}) {
+        EXPECT_EQ(judge(other), Verdict::Unrecognised) << '"' << other << '"';
+    }
+}
+
+TEST(KillCommand, VerdictLineIsTheSecondLine) {
+    EXPECT_EQ(verdictLine("summary\r\nProcess x not found\r\n"), "Process x not found");
+    EXPECT_EQ(verdictLine("summary\r\nKilled"), "Killed");
+    EXPECT_EQ(verdictLine("summary\nKilled\nmore\n"), "Killed");
+    EXPECT_EQ(verdictLine("\r\n\r\n"), "");
+    EXPECT_FALSE(verdictLine(""));
+    EXPECT_FALSE(verdictLine("summary only"));
+    EXPECT_FALSE(verdictLine("summary only\r\n"));
+}
+
+TEST(KillCommand, Messages) {
+    EXPECT_EQ(startFailureMessage("cmd /c endprocx.exe a > C:\\killed.lst"),
+              "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
+              "    Click Start... Run... cmd /c endprocx.exe a > C:\\killed.lst...[ENTER]\r\n"
+              "Reinstall Quellary if this fails to run");
+    EXPECT_EQ(errorReportMessage(53, 100, "File not found"),
+              "Error       : 53\r\nLine Number : 100\r\nDescription : File not found");
+    EXPECT_EQ(unconfirmedMessage({}), "");
+    EXPECT_EQ(unconfirmedMessage({{"a.exe", "Access is denied"}, {"", "no verdict"}}),
+              "These tasks may still be running:\r\n    a.exe: Access is denied\r\n    (empty name): no verdict");
+}
+
+namespace {
+
+// The check-box list's rules for the current item, as the real list keeps them.
+struct FakeList {
+    std::vector<std::pair<std::string, bool>> items;
+    int selected = -1;
+    std::vector<std::string> removed;
+
+    [[nodiscard]] int count() const { return static_cast<int>(items.size()); }
+    [[nodiscard]] bool isTicked(int i) const { return items.at(static_cast<std::size_t>(i)).second; }
+    [[nodiscard]] int current() const { return selected; }
+    void remove(int i) {
+        removed.push_back(items.at(static_cast<std::size_t>(i)).first);
+        items.erase(items.begin() + i);
+        if (i == selected) {
+            selected = -1;
+        } else if (i < selected) {
+            --selected;
+        }
+    }
+    [[nodiscard]] std::vector<std::string> names() const {
+        std::vector<std::string> n;
+        for (const auto& item : items) {
+            n.push_back(item.first);
+        }
+        return n;
+    }
+};
+
+FakeList listOf(const std::string& ticks, int selected) {
+    FakeList list;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        list.items.emplace_back(std::string(1, static_cast<char>('a' + i)), ticks[i] == 'x');
+    }
+    list.selected = selected;
+    return list;
+}
+
+} // namespace
+
+TEST(Prune, RemovesEveryUntickedItemWhenTheLastIsCurrent) {
+    FakeList list = listOf("x.x..x", 5);
+    EXPECT_EQ(prune(list), PruneOutcome::Done);
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"a", "c", "f"}));
+    EXPECT_EQ(list.current(), 2) << "the same item stays current";
+}
+
+TEST(Prune, AllUntickedLeavesAnEmptyList) {
+    FakeList list = listOf("....", 3);
+    EXPECT_EQ(prune(list), PruneOutcome::ListEmpty);
+    EXPECT_EQ(list.count(), 0);
+    FakeList empty;
+    EXPECT_EQ(prune(empty), PruneOutcome::ListEmpty);
+}
+
+TEST(Prune, RemovingTheCurrentItemEndsAtTheNextTickedOne) {
+    // The last item is current and unticked: once it goes there is no current item, and the pass stops at
+    // the first ticked item it meets, everything above having been examined already.
+    FakeList list = listOf("x.x.", 3);
+    EXPECT_EQ(prune(list), PruneOutcome::Done);
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(list.current(), -1);
+}
+
+TEST(Prune, ACurrentItemMovedUpBoundsThePass) {
+    FakeList list = listOf("x.x..", 2);
+    EXPECT_EQ(prune(list), PruneOutcome::Done);
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"a", "c", "d", "e"})) << "items below the current one stay";
+}

@@ -1,0 +1,220 @@
+// The Start command of quellary.exe against real processes, and against a kill tool that misbehaves.
+#include "app/frmMain_layout.h"
+#include "app_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace driver;
+using namespace quellary::main_window;
+
+namespace {
+
+constexpr auto runTimeout = 60s;
+
+std::vector<std::string> texts(const std::vector<ListItem>& items) {
+    std::vector<std::string> t;
+    for (const ListItem& item : items) {
+        t.push_back(item.text);
+    }
+    return t;
+}
+
+double processSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    const auto value = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(value(kernel) + value(user)) / 1e7;
+}
+
+class Termination : public testing::Test {
+protected:
+    AppDir app;
+
+    void SetUp() override { app.install("endprocx.exe"); }
+
+    void useFakeTool() const { app.installTo("fake_killtool.exe", app.windir(), "endprocx.exe"); }
+
+    // Opens Quellary, presses Start, and waits for the done state (answering no box).
+    HWND runToDoneState(Program& program) {
+        const HWND main = program.waitForWindow("QuellaryMain");
+        if (main == nullptr || !press(main, idCmdStart)) {
+            return nullptr;
+        }
+        return waitUntil([&] { return isVisible(main, idCmdRestart); }, runTimeout) ? main : nullptr;
+    }
+};
+
+TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneState) {
+    const std::vector<std::string> names{"CvRunA.exe", "cvnone1.exe", "cv run b.exe", "cvnone2.exe", "cv&x%y.exe"};
+    app.put("quellary.ini", taskListFile(names));
+    RunningTask a(app, "cvruna.exe");
+    RunningTask b(app, "cv run b.exe");
+    RunningTask b2(app, "CV RUN B.EXE");
+    RunningTask c(app, "cv&x%y.exe");
+    ASSERT_TRUE(a.started() && b.started() && b2.started() && c.started());
+
+    Program program(app.quellary());
+    const HWND main = runToDoneState(program);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(a.endsWithin(5s));
+    EXPECT_TRUE(b.endsWithin(5s));
+    EXPECT_TRUE(b2.endsWithin(5s)) << "every process of the name ends";
+    EXPECT_TRUE(c.endsWithin(5s));
+
+    const std::vector<ListItem> items = listItems(::GetDlgItem(main, idList1));
+    EXPECT_EQ(texts(items), (std::vector<std::string>{"CvRunA.exe", "cv run b.exe", "cv&x%y.exe"}));
+    for (const ListItem& item : items) {
+        EXPECT_TRUE(item.ticked) << item.text;
+    }
+    for (int id : {idCmdStart, idCmdOptimize, idCmdAbout}) {
+        EXPECT_FALSE(isVisible(main, id)) << id;
+    }
+    for (int id : {idCmdRestart, idLblEnd, idLblEndTitle}) {
+        EXPECT_TRUE(isVisible(main, id)) << id;
+    }
+    EXPECT_EQ(toolTipText(main, ::GetDlgItem(main, idList1)), "");
+    EXPECT_TRUE(program.windows("#32770").empty()) << "no box when every task was confirmed";
+    ::Sleep(300);
+    EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-done.bmp"));
+}
+
+TEST_F(Termination, NothingRunningEmptiesTheListAndSaysSo) {
+    app.put("quellary.ini", taskListFile({"cvnone1.exe", "cvnone2.exe", ""}));
+    // A verdict left by an earlier run must not be taken for this run's.
+    writeFile("C:\\killed.lst", "endprocx: 1 process found\r\nProcess cvnone1.exe Killed\r\n");
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(toolTipText(main, ::GetDlgItem(main, idList1)),
+              "Check or uncheck tasks as desired and press the Start button");
+    ASSERT_TRUE(press(main, idCmdStart));
+    const HWND box = program.waitForMessageBox(runTimeout);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text(box), "Ready To Restart Corvana");
+    EXPECT_EQ(messageBoxPrompt(box), "No Corvana tasks were active");
+    EXPECT_EQ(listItems(::GetDlgItem(main, idList1)).size(), 0u);
+    EXPECT_FALSE(isVisible(main, idCmdRestart)) << "the done state comes after the box";
+    answer(box, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
+    EXPECT_FALSE(isVisible(main, idCmdStart));
+}
+
+TEST_F(Termination, TaskUntickedBeforeStartIsStillEndedButNotListed) {
+    app.put("quellary.ini", taskListFile({"cvkeep.exe", "cvdrop.exe"}));
+    RunningTask keep(app, "cvkeep.exe");
+    RunningTask drop(app, "cvdrop.exe");
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    setListTick(::GetDlgItem(main, idList1), 1, false);
+    ASSERT_TRUE(press(main, idCmdStart));
+    ASSERT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }, runTimeout));
+    EXPECT_TRUE(drop.endsWithin(5s));
+    EXPECT_TRUE(keep.endsWithin(5s));
+    EXPECT_EQ(texts(listItems(::GetDlgItem(main, idList1))), std::vector<std::string>{"cvkeep.exe"});
+}
+
+TEST_F(Termination, UnattendedRunEndsTheTasksWithoutAWindow) {
+    app.put("quellary.ini", taskListFile({"cvone.exe", "cvnone.exe", "cvtwo.exe"}));
+    RunningTask one(app, "cvone.exe");
+    RunningTask two(app, "cvtwo.exe");
+    Program program(app.quellary(" Start "));
+    EXPECT_EQ(program.waitForExit(runTimeout), 0u);
+    EXPECT_TRUE(one.endsWithin(1s));
+    EXPECT_TRUE(two.endsWithin(1s));
+}
+
+TEST_F(Termination, UnattendedRunHandsTheToolEveryNameInListOrder) {
+    useFakeTool();
+    const std::string log = app.file("tool.log");
+    app.put("quellary.ini", taskListFile({"b.exe", "a b.exe", "", "A&B%x%.exe", "c.exe"}));
+    Launch launch = app.quellary("START");
+    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "log";
+    launch.environment["QUELLARY_FAKE_KILLTOOL_LOG"] = log;
+    Program program(launch);
+    EXPECT_EQ(program.waitForExit(runTimeout), 0u);
+    // Through the interpreter the blank before the redirection reaches the tool too; a name the interpreter
+    // would take apart goes to the tool directly.
+    EXPECT_EQ(readFile(log), "[b.exe ]\n[a b.exe ]\n[ ]\n[A&B%x%.exe]\n[c.exe ]\n");
+}
+
+TEST_F(Termination, UnattendedRunReportsTasksThatMayStillRun) {
+    useFakeTool();
+    app.put("quellary.ini", taskListFile({"cvone.exe"}));
+    Launch launch = app.quellary("start");
+    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "denied";
+    Program program(launch);
+    EXPECT_EQ(program.waitForExit(runTimeout), 1u);
+}
+
+TEST_F(Termination, ToolWithoutAVerdictIsReportedAndTheRunGoesOn) {
+    useFakeTool();
+    app.put("quellary.ini", taskListFile({"cvone.exe", "cvtwo.exe"}));
+    Launch launch = app.quellary();
+    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "oneline";
+    Program program(launch);
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(press(main, idCmdStart));
+    const HWND box = program.waitForMessageBox(runTimeout);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(messageBoxPrompt(box), "These tasks may still be running:\r\n"
+                                     "    cvone.exe: the kill tool ended without a verdict\r\n"
+                                     "    cvtwo.exe: the kill tool ended without a verdict");
+    answer(box, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
+    EXPECT_EQ(listItems(::GetDlgItem(main, idList1)).size(), 2u) << "unconfirmed tasks keep their tick";
+}
+
+TEST_F(Termination, ToolThatNeverEndsIsStoppedWhileTheWindowStaysLive) {
+    useFakeTool();
+    app.put("quellary.ini", taskListFile({"cvhang.exe"}));
+    Launch launch = app.quellary();
+    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "hang";
+    Program program(launch);
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    const double cpuBefore = processSeconds(program.handle());
+    const DWORD started = ::GetTickCount();
+    ASSERT_TRUE(press(main, idCmdStart));
+    ASSERT_TRUE(waitUntil([&] { return !isEnabled(main, idCmdStart); }));
+
+    // While the run waits, the help window opens and the main window answers.
+    ASSERT_TRUE(press(main, idCmdOptimize));
+    EXPECT_NE(program.waitForWindow("QuellaryHowTo", 10s), nullptr);
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
+
+    const HWND box = program.waitForMessageBox(runTimeout);
+    ASSERT_NE(box, nullptr);
+    const double waited = (::GetTickCount() - started) / 1000.0;
+    EXPECT_EQ(messageBoxPrompt(box),
+              "This task may still be running:\r\n    cvhang.exe: the kill tool did not finish within 30 seconds");
+    const double cpu = processSeconds(program.handle()) - cpuBefore;
+    EXPECT_LT(cpu, 0.05 * waited) << "waiting must not keep a processor busy: " << cpu << " s in " << waited << " s";
+    answer(box, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
+}
+
+TEST_F(Termination, ToolThatCannotStartEndsTheProgramWithTheCommandLine) {
+    app.put("quellary.ini", taskListFile({"a&b.exe", "cvtwo.exe"}));
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    // The tool disappears after the start-up found it.
+    ::DeleteFileA(app.file("endprocx.exe").c_str());
+    ::DeleteFileA((app.windir() + "\\endprocx.exe").c_str());
+    ASSERT_TRUE(press(main, idCmdStart));
+    const HWND box = program.waitForMessageBox(runTimeout);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text(box), "Quellary");
+    EXPECT_EQ(messageBoxPrompt(box), "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
+                                     "    Click Start... Run... cmd /c endprocx.exe a&b.exe > C:\\killed.lst...[ENTER]\r\n"
+                                     "Reinstall Quellary if this fails to run");
+    answer(box, IDOK);
+    EXPECT_EQ(program.waitForExit(), 2u);
+}
+
+} // namespace
