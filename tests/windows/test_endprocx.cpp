@@ -303,11 +303,16 @@ TEST_F(EndprocxTest, NeverEndsItself) {
 // for it, once as the tool's parent and once behind the interpreter.
 TEST_F(EndprocxTest, NeverEndsTheProcessesThatStartedIt) {
     const std::string self = ownImageName();
-    for (const KillRun& run : {killDirectly(self), killThroughCmd(self)}) {
-        EXPECT_TRUE(hasVerdict(run, ""));
-        EXPECT_NE(run.output.find("protected 1"), std::string::npos) << run.output;
-        EXPECT_NE(run.exitCode, 0u);
+    const KillRun direct = killDirectly(self);
+    const KillRun throughCmd = killThroughCmd(self);
+    for (const KillRun* run : {&direct, &throughCmd}) {
+        SCOPED_TRACE(run == &direct ? "started directly" : "started through cmd");
+        EXPECT_TRUE(hasVerdict(*run, ""));
+        EXPECT_NE(run->output.find("protected 1"), std::string::npos) << run->output;
     }
+    // Only the direct run's exit code: Wine's cmd now and then ends with 0 after a failing tool (measured in about
+    // one run of five here). The program judges the result file, not the interpreter's exit code.
+    EXPECT_NE(direct.exitCode, 0u);
 }
 
 TEST_F(EndprocxTest, RefusesSystemProcesses) {
@@ -315,17 +320,16 @@ TEST_F(EndprocxTest, RefusesSystemProcesses) {
     if (before.empty()) {
         GTEST_SKIP() << "no services.exe running here";
     }
-    const KillRun run = killThroughCmd("services.exe");
-    EXPECT_TRUE(hasVerdict(run, ""));
-    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_TRUE(hasVerdict(killThroughCmd("services.exe"), ""));
     EXPECT_EQ(pidsNamed("services.exe"), before);
 }
 
 TEST_F(EndprocxTest, WithoutANameItWritesUsageAndFails) {
     // The empty task name gives two blanks before the redirection.
-    const KillRun run = killThroughCmd("");
-    EXPECT_TRUE(hasVerdict(run, ""));
-    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_TRUE(hasVerdict(killThroughCmd(""), ""));
+    const KillRun direct = killDirectly("");
+    EXPECT_TRUE(hasVerdict(direct, ""));
+    EXPECT_NE(direct.exitCode, 0u);
 }
 
 } // namespace
