@@ -1,0 +1,137 @@
+// Stands in for the client whose tasks Quellary clears: registers itself where Quellary looks for it, holds
+// its lock file while it runs, starts a few task programs and shows a small window. Killed, it leaves its lock
+// file behind, and it refuses to start again while that file is there: the state Quellary's Restart repairs.
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+namespace {
+
+constexpr char registryKey[] = "Software\\Halvane\\Corvana";
+constexpr char lockFileName[] = "~corvana.lck";
+constexpr char windowClass[] = "CorvanaStandIn";
+// Copies of the task stand-in under names from Quellary's default task list, beside this program.
+constexpr std::array<const char*, 3> taskNames{"cvagent.exe", "cvmail.exe", "cvtray.exe"};
+
+std::string lockPath;
+HANDLE lockFile = INVALID_HANDLE_VALUE;
+
+std::string modulePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// Writes DataPath, Path and Name the way an installer would. False where the key is closed to this user.
+bool registerClient(const std::string& dataPath, const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, registryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                          nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool ok = true;
+    for (const auto& [valueName, text] : {std::pair<const char*, const std::string&>{"DataPath", dataPath},
+                                          {"Path", path},
+                                          {"Name", name}}) {
+        ok = ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS &&
+             ok;
+    }
+    ::RegCloseKey(key);
+    return ok;
+}
+
+// Started detached: the tasks outlive the client, as the real ones do when it is killed.
+bool startTask(const std::string& directory, const char* name) {
+    const std::string program = directory + name;
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                          &startup, &info)) {
+        return false;
+    }
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return true;
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        // A client that closes normally takes its lock file with it; only a killed one leaves it behind.
+        ::CloseHandle(lockFile);
+        ::DeleteFileA(lockPath.c_str());
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    const std::string exePath = modulePath();
+    const std::size_t slash = exePath.find_last_of('\\');
+    const std::string directory = exePath.substr(0, slash + 1);
+    const std::string name = exePath.substr(slash + 1);
+    const std::string dataPath = directory + "Data\\";
+    ::CreateDirectoryA(dataPath.c_str(), nullptr);
+    lockPath = dataPath + lockFileName;
+
+    // Created anew only: a lock file already there means another copy runs, or one was killed.
+    lockFile = ::CreateFileA(lockPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (lockFile == INVALID_HANDLE_VALUE) {
+        const std::string text = "Corvana is already running, or it did not end properly.\r\n\r\nThe lock file " +
+                                 lockPath + " is still there.";
+        ::MessageBoxA(nullptr, text.c_str(), "Corvana (stand-in client)", MB_OK | MB_ICONSTOP);
+        return 3;
+    }
+    const std::string pid = std::to_string(::GetCurrentProcessId());
+    DWORD written = 0;
+    ::WriteFile(lockFile, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+    ::FlushFileBuffers(lockFile);
+
+    std::string report = "Corvana is running (process " + pid + ").\r\n\r\n";
+    report += registerClient(dataPath, directory, name) ? "Registered under HKLM\\" + std::string(registryKey) + "."
+                                                        : std::string("Could not register under HKLM.");
+    report += "\r\nLock file: " + lockPath + "\r\nTasks:";
+    for (const char* task : taskNames) {
+        report += std::string(" ") + task + (startTask(directory, task) ? "" : " (not started)");
+    }
+
+    WNDCLASSA windowClassInfo{};
+    windowClassInfo.lpfnWndProc = windowProc;
+    windowClassInfo.hInstance = instance;
+    windowClassInfo.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClassInfo.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClassInfo.lpszClassName = windowClass;
+    ::RegisterClassA(&windowClassInfo);
+    // Top left, beside Quellary, which centres itself on the screen.
+    const HWND window =
+        ::CreateWindowExA(0, windowClass, "Corvana (stand-in client)", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 24, 24,
+                          400, 200, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) {
+        return 1;
+    }
+    const HWND label = ::CreateWindowExA(0, "STATIC", report.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 12, 12, 370,
+                                         150, window, nullptr, instance, nullptr);
+    ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    ::ShowWindow(window, show);
+    ::UpdateWindow(window);
+
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,201 @@
+// The whole clear-and-restart cycle: the stand-in client running with its tasks, Quellary's Start ending
+// exactly those, and Restart bringing the client back; and the message box where the client cannot be started.
+#include "app/frmMain_layout.h"
+#include "app/task_list.h"
+#include "app_dir.h"
+#include "client_registry.h"
+#include "termination/kill_command.h"
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+
+using namespace driver;
+using namespace client_registry;
+using namespace quellary::main_window;
+
+namespace {
+
+// The client's stand-in and the task programs it starts.
+const std::vector<std::string> clientTasks{"cvagent.exe", "cvmail.exe", "cvtray.exe"};
+constexpr char clientProgram[] = "cvclient.exe";
+constexpr char clientWindowClass[] = "CorvanaStandIn";
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// Ids of the running processes with that image name.
+std::vector<DWORD> processesNamed(const std::string& name) {
+    std::vector<DWORD> ids;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        if (lowered(entry.szExeFile) == lowered(name)) {
+            ids.push_back(entry.th32ProcessID);
+        }
+    }
+    ::CloseHandle(snapshot);
+    return ids;
+}
+
+void endProcessesNamed(const std::string& name) {
+    for (DWORD id : processesNamed(name)) {
+        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            ::TerminateProcess(process, 1);
+            ::WaitForSingleObject(process, 5000);
+            ::CloseHandle(process);
+        }
+    }
+}
+
+// The client's window, when a process other than `notOf` shows one.
+HWND clientWindowOtherThan(DWORD notOf) {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, clientWindowClass, nullptr); w != nullptr;
+         w = ::FindWindowExA(nullptr, w, clientWindowClass, nullptr)) {
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(w, &id);
+        if (id != notOf && ::IsWindowVisible(w)) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+class ProgramRestart : public testing::Test {
+protected:
+    SavedHalvane savedRegistry;
+    AppDir app;
+
+    void SetUp() override { app.install("endprocx.exe"); }
+
+    void TearDown() override {
+        endProcessesNamed(clientProgram);
+        for (const std::string& task : clientTasks) {
+            endProcessesNamed(task);
+        }
+    }
+
+    // Presses Start and waits for the done state, answering the box an empty list brings. False when the
+    // run showed anything else or did not finish.
+    testing::AssertionResult runToDone(Program& program, HWND main) {
+        if (!press(main, idCmdStart)) {
+            return testing::AssertionFailure() << "Start could not be pressed";
+        }
+        std::string unexpected;
+        const bool done = waitUntil(
+            [&] {
+                for (HWND box : program.windows("#32770")) {
+                    const std::string title = text(box);
+                    if (title != quellary::noTasksActiveTitle) {
+                        unexpected = title + ": " + messageBoxPrompt(box);
+                    }
+                    answer(box, IDOK);
+                }
+                return isVisible(main, idCmdRestart);
+            },
+            90s);
+        if (!unexpected.empty()) {
+            return testing::AssertionFailure() << "the run showed " << unexpected;
+        }
+        return done ? testing::AssertionSuccess() : testing::AssertionFailure() << "no done state";
+    }
+};
+
+TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) {
+    // A program directory with a blank in it, as most installations have.
+    const std::string clientDir = app.file("Client Files");
+    ::CreateDirectoryA(clientDir.c_str(), nullptr);
+    app.installTo(clientProgram, clientDir);
+    for (const std::string& task : clientTasks) {
+        app.installTo("task_standin.exe", clientDir, task);
+    }
+    const std::string lock = clientDir + "\\Data\\~corvana.lck";
+
+    Launch launch;
+    launch.exePath = clientDir + "\\" + clientProgram;
+    Program client(launch);
+    ASSERT_NE(client.waitForWindow(clientWindowClass), nullptr);
+    ASSERT_TRUE(waitUntil([&] {
+        return std::all_of(clientTasks.begin(), clientTasks.end(),
+                           [](const std::string& task) { return processesNamed(task).size() == 1; });
+    }));
+    ASSERT_EQ(readFile(lock), std::to_string(client.id()));
+
+    // The default list's names; its empty entry is left out, as the kill tool cannot judge a task without a name.
+    std::vector<std::string> names = quellary::readTaskList(quellary::defaultTaskListText()).entries;
+    std::erase(names, "");
+    app.put("quellary.ini", taskListFile(names));
+    Program quellary(app.quellary());
+    const HWND main = quellary.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(runToDone(quellary, main));
+
+    // Exactly the client and its tasks were found and ended; every other listed name is gone from the list.
+    const std::vector<ListItem> items = listItems(::GetDlgItem(main, idList1));
+    std::vector<std::string> listed;
+    for (const ListItem& item : items) {
+        listed.push_back(item.text);
+        EXPECT_TRUE(item.ticked) << item.text;
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{"cvagent.exe", "cvclient.exe", "cvmail.exe", "cvtray.exe"}));
+    EXPECT_TRUE(client.waitForExit(5s).has_value());
+    for (const std::string& task : clientTasks) {
+        EXPECT_TRUE(processesNamed(task).empty()) << task;
+    }
+    EXPECT_TRUE(driver::fileExists(lock)) << "the killed client leaves its lock file behind";
+    ::Sleep(300);
+    EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-done.bmp"));
+
+    ASSERT_TRUE(press(main, idCmdRestart));
+    EXPECT_EQ(quellary.waitForExit(), 0u);
+    // The new client starts only where the stale lock file was removed; it then holds a lock file of its own.
+    HWND again = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (again = clientWindowOtherThan(client.id())) != nullptr; }));
+    DWORD againId = 0;
+    ::GetWindowThreadProcessId(again, &againId);
+    EXPECT_TRUE(waitUntil([&] { return readFile(lock) == std::to_string(againId); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return std::all_of(clientTasks.begin(), clientTasks.end(),
+                           [](const std::string& task) { return processesNamed(task).size() == 1; });
+    }));
+}
+
+TEST_F(ProgramRestart, AClientThatCannotBeStartedIsReportedAndTheProgramEnds) {
+    // The data directory alone: the fallback key is not consulted and there is no program to start.
+    const std::string data = app.file("data");
+    ::CreateDirectoryA(data.c_str(), nullptr);
+    writeFile(data + "\\~corvana.lck", "stale");
+    ASSERT_TRUE(writeEntry("Software\\Halvane\\Corvana", nativeView, {data + "\\", {}, {}}));
+    app.installTo("client_mark.exe", app.path(), "client.exe");
+    ASSERT_TRUE(
+        writeEntry("Software\\Halvane\\Corvana\\4.0", nativeView, {data + "\\", app.path() + "\\", "client.exe"}));
+    app.put("quellary.ini", taskListFile({"cvnothing.exe"}));
+
+    Program quellary(app.quellary());
+    const HWND main = quellary.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(runToDone(quellary, main));
+    ASSERT_TRUE(press(main, idCmdRestart));
+
+    const HWND box = quellary.waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(messageBoxPrompt(box), "Sorry. I could not start Corvana.\r\nYou'll have to do so yourself.");
+    EXPECT_EQ(text(box), "Quellary");
+    EXPECT_EQ(messageBoxButtons(box), std::vector<int>{IDOK});
+    for (int iconId : {0x14, 0x440}) { // the icon's static control on Windows and under Wine
+        const HWND icon = ::GetDlgItem(box, iconId);
+        EXPECT_FALSE(icon != nullptr && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0));
+    }
+    answer(box, IDOK);
+    EXPECT_EQ(quellary.waitForExit(), 2u);
+    EXPECT_FALSE(driver::fileExists(data + "\\~corvana.lck"));
+    EXPECT_FALSE(driver::fileExists(app.file("client.exe.started"))) << "the fallback's program was not started";
+}
+
+} // namespace
