@@ -24,34 +24,41 @@ std::vector<std::string> linesOf(const std::string& text) {
 } // namespace
 
 TEST(HelpText, ParagraphsAreSingleLinesBetweenEmptyOnes) {
+    // Each paragraph is one line, which the text box wraps.
+    const std::string usage = "By default, there are 27 applications listed in the Quellary.ini file. You may alter "
+                              "this list with any text editor of your choice to either add entries to or remove "
+                              "entries from the default list. Generally speaking, the less tasks that Quellary has "
+                              "to search for, the faster it should run overall.";
+    const std::string rules = "You may delete all lines in the Quellary.ini file except for the header at the top and "
+                              "you should leave at least one application entry.";
+    const std::string recovery = "If you accidentally remove an application that you didn't want to, just add it "
+                                 "back. If you can't remember the name(s) just recover the entire list by deleting "
+                                 "the Quellary.ini file and restart the program. You will be asked if you would like "
+                                 "to create a new one when the program detects that none exists at startup.";
+    const std::string optimize = "Study the list of applications that Quellary scrolls through while killing Corvana "
+                                 "tasks. Those that were actually found and terminated will still have a checkmark in "
+                                 "their box when the program terminates. Quellary removes the checkmark when a listed "
+                                 "task does not exist during the run. After watching the list a few times and "
+                                 "learning which tasks are normally running on your own system, modify the "
+                                 "Quellary.ini file to only contain those applications and the required header.";
     const std::vector<std::string> expected = {
         "Quellary .INI File Usage:",
         "",
         "Quellary reads a file called Quellary.ini in order ",
         "to determine which Corvana applications to 'QUELL'.",
         "",
-        "By default, there are 27 applications listed in the Quellary.ini file. You may alter this list with any "
-        "text editor of your choice to either add entries to or remove entries from the default list. Generally "
-        "speaking, the less tasks that Quellary has to search for, the faster it should run overall.",
+        usage,
         "",
         "Your Quellary.ini file is located in:",
         "D:\\Tools\\Quellary",
         "",
         "THE RULES:",
-        "You may delete all lines in the Quellary.ini file except for the header at the top and you should leave "
-        "at least one application entry.",
+        rules,
         "",
-        "If you accidentally remove an application that you didn't want to, just add it back. If you can't "
-        "remember the name(s) just recover the entire list by deleting the Quellary.ini file and restart the "
-        "program. You will be asked if you would like to create a new one when the program detects that none "
-        "exists at startup.",
+        recovery,
         "",
         "TO OPTIMIZE:",
-        "Study the list of applications that Quellary scrolls through while killing Corvana tasks. Those that were "
-        "actually found and terminated will still have a checkmark in their box when the program terminates. "
-        "Quellary removes the checkmark when a listed task does not exist during the run. After watching the list "
-        "a few times and learning which tasks are normally running on your own system, modify the Quellary.ini "
-        "file to only contain those applications and the required header.",
+        optimize,
         "",
         "Happy Quelling!",
     };
