@@ -19,6 +19,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w
 fi
 
-wineserver -p
+wineserver -p || true # one may already be running for this prefix
 trap 'wineserver -k 2>/dev/null || true' EXIT
 "$@"

@@ -148,9 +148,11 @@ Report reportFor(std::string_view taskName, const KillCounts& counts) {
             exitNotTerminated};
 }
 
+// An empty line in a task list reaches the tool as no name at all. No process has an empty image name, so
+// the verdict is "not found": the caller drops the entry instead of counting it as a task left running.
 Report usageReport() {
     return {"Usage: endprocx.exe <task name>  (ends every running process of that image name)",
-            "No task name was given, nothing was terminated.", exitUsage};
+            "No task name was given, so no process of that name was found", exitUsage};
 }
 
 Report failureReport(std::string_view taskName, std::string_view reason) {
