@@ -118,12 +118,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // Top left, beside Quellary, which centres itself on the screen.
     const HWND window =
         ::CreateWindowExA(0, windowClass, "Corvana (stand-in client)", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 24, 24,
-                          400, 200, nullptr, nullptr, instance, nullptr);
+                          400, 140, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }
     const HWND label = ::CreateWindowExA(0, "STATIC", report.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 12, 12, 370,
-                                         150, window, nullptr, instance, nullptr);
+                                         90, window, nullptr, instance, nullptr);
     ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     ::ShowWindow(window, show);
     ::UpdateWindow(window);
