@@ -32,14 +32,13 @@ std::string modulePath() {
 // Writes DataPath, Path and Name the way an installer would. False where the key is closed to this user.
 bool registerClient(const std::string& dataPath, const std::string& path, const std::string& name) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, registryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                          nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, registryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     bool ok = true;
-    for (const auto& [valueName, text] : {std::pair<const char*, const std::string&>{"DataPath", dataPath},
-                                          {"Path", path},
-                                          {"Name", name}}) {
+    for (const auto& [valueName, text] :
+         {std::pair<const char*, const std::string&>{"DataPath", dataPath}, {"Path", path}, {"Name", name}}) {
         ok = ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                               static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS &&
              ok;
@@ -122,8 +121,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     if (window == nullptr) {
         return 1;
     }
-    const HWND label = ::CreateWindowExA(0, "STATIC", report.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 12, 12, 370,
-                                         90, window, nullptr, instance, nullptr);
+    const HWND label = ::CreateWindowExA(0, "STATIC", report.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 12, 12, 370, 90,
+                                         window, nullptr, instance, nullptr);
     ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     ::ShowWindow(window, show);
     ::UpdateWindow(window);

@@ -25,7 +25,9 @@ HKEY rootKey(std::int32_t classKey) {
     return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(classKey));
 }
 
-REGSAM viewAccess(RegistryView view) { return static_cast<REGSAM>(view); }
+REGSAM viewAccess(RegistryView view) {
+    return static_cast<REGSAM>(view);
+}
 
 // A key opened or created by one member call, closed when the call ends. Holds nothing when the open failed,
 // so a predefined root is never closed.

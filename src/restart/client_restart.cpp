@@ -74,8 +74,7 @@ RestartAttempt restartClient() {
     RestartAttempt attempt;
     attempt.outcome = RestartOutcome::StartFailed;
     try {
-        const ClientLaunch launch =
-            clientLaunch(entry, {isFile(clientProgramText(entry)), isDirectory(entry.path)});
+        const ClientLaunch launch = clientLaunch(entry, {isFile(clientProgramText(entry)), isDirectory(entry.path)});
         StartOptions options;
         options.showWindow = SW_SHOWNORMAL;
         options.application = launch.application;

@@ -2,9 +2,13 @@
 
 namespace quellary {
 
-std::string lockFilePath(const ClientEntry& entry) { return entry.dataPath + std::string(clientLockFileName); }
+std::string lockFilePath(const ClientEntry& entry) {
+    return entry.dataPath + std::string(clientLockFileName);
+}
 
-std::string clientProgramText(const ClientEntry& entry) { return entry.path + entry.name; }
+std::string clientProgramText(const ClientEntry& entry) {
+    return entry.path + entry.name;
+}
 
 ClientLaunch clientLaunch(const ClientEntry& entry, const ClientFiles& found) {
     ClientLaunch launch;

@@ -23,7 +23,9 @@ struct ClientEntry {
 };
 
 // Only the data directory decides: a key without one is passed over, whatever else it holds.
-[[nodiscard]] inline bool needsFallback(const ClientEntry& entry) { return entry.dataPath.empty(); }
+[[nodiscard]] inline bool needsFallback(const ClientEntry& entry) {
+    return entry.dataPath.empty();
+}
 
 // Joined without a separator of their own: the registry texts carry their backslashes. With no data
 // directory the bare name is relative to the current directory.

@@ -13,7 +13,7 @@ TEST(LockFilePath, DataDirectoryAndNameAreJoinedAsTheyStand) {
         const char* expected;
     } cases[] = {
         {"C:\\Corvana\\Data\\", "C:\\Corvana\\Data\\~corvana.lck"},
-        {"", "~corvana.lck"},                               // relative to the current directory
+        {"", "~corvana.lck"},                                   // relative to the current directory
         {"C:\\Corvana\\Data", "C:\\Corvana\\Data~corvana.lck"}, // no separator of its own
     };
     for (const auto& c : cases) {
@@ -35,8 +35,7 @@ TEST(ClientLaunch, ExistingFilesAndTextsWithBlanksStartExactlyThatFile) {
         // Missing, but a bare start would try "C:\Program.exe" first.
         {"C:\\Program Files\\Corvana\\", "client.exe", false, "C:\\Program Files\\Corvana\\client.exe",
          "\"C:\\Program Files\\Corvana\\client.exe\""},
-        {"C:\\Program Files\\Corvana\\", "", false, "C:\\Program Files\\Corvana\\",
-         "\"C:\\Program Files\\Corvana\\\""},
+        {"C:\\Program Files\\Corvana\\", "", false, "C:\\Program Files\\Corvana\\", "\"C:\\Program Files\\Corvana\\\""},
         // Nothing to misread: the system may look for it and add ".exe" as it always has.
         {"C:\\Corvana", "client.exe", false, "", "C:\\Corvanaclient.exe"},
         {"", "client", false, "", "client"},

@@ -12,8 +12,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     constexpr char holdSwitch[] = "--hold ";
     if (args.rfind(holdSwitch, 0) == 0) {
         const std::string file = args.substr(sizeof holdSwitch - 1);
-        held = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        held = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
         if (held == INVALID_HANDLE_VALUE) {
             return 1;
         }

@@ -117,7 +117,8 @@ inline bool writeEntry(const std::string& key, REGSAM view, const Entry& entry) 
         return false;
     }
     bool ok = true;
-    for (const auto& [name, text] : {std::pair{"DataPath", entry.dataPath}, {"Path", entry.path}, {"Name", entry.name}}) {
+    for (const auto& [name, text] :
+         {std::pair{"DataPath", entry.dataPath}, {"Path", entry.path}, {"Name", entry.name}}) {
         if (text) {
             ok = ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text->c_str()),
                                   static_cast<DWORD>(text->size() + 1)) == ERROR_SUCCESS &&
