@@ -229,6 +229,20 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             return brush;
         }
         break;
+    case WM_ACTIVATE:
+        // As in a dialog: the focus starts on the first control in the tab order and comes back to the
+        // control that had it. The default handling would leave it on the window itself, out of reach of keys.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus != nullptr && ::IsChild(hwnd_, focus)) {
+                lastFocus_ = focus;
+            }
+        } else {
+            ::SetFocus(lastFocus_ != nullptr && ::IsChild(hwnd_, lastFocus_)
+                           ? lastFocus_
+                           : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+        }
+        return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
@@ -240,6 +254,7 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
         const HWND closing = hwnd_;
         hwnd_ = nullptr;
+        lastFocus_ = nullptr;
         ::SetWindowLongPtrA(closing, GWLP_USERDATA, 0);
         fonts_.clear();
         brushes_.clear();

@@ -62,6 +62,7 @@ private:
 
     const FormSpec& spec_;
     HWND hwnd_ = nullptr;
+    HWND lastFocus_ = nullptr; // the control that had the focus when the window was last deactivated
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::vector<FontSpec> fontSpecs_; // per control, as the table or setControlFont gives it
     std::vector<UniqueFont> fonts_;   // per control, for the current DPI

@@ -37,7 +37,7 @@ std::string sysInfoPath() {
 
 } // namespace
 
-frmAbout::frmAbout() : Form(about_box::form), focus_(idCmdOK) {}
+frmAbout::frmAbout() : Form(about_box::form) {}
 
 void frmAbout::load() {
     setCaption("About " + std::string(appTitle));
@@ -105,23 +105,16 @@ void frmAbout::onCommand(int id, int notifyCode) {
     }
 }
 
-bool frmAbout::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_ACTIVATE:
-        focus_.onActivate(hwnd(), wParam);
-        result = 0;
-        return true;
-    case DM_GETDEFID: {
-        // Enter presses the push button that has the focus, and OK anywhere else, as in a dialog.
-        const HWND focus = ::GetFocus();
-        const bool onButton = focus != nullptr && ::IsChild(hwnd(), focus) &&
-                              (::SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0;
-        result = MAKELRESULT(onButton ? ::GetDlgCtrlID(focus) : idCmdOK, DC_HASDEFID);
-        return true;
-    }
-    default:
+bool frmAbout::onMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != DM_GETDEFID) {
         return false;
     }
+    // Enter presses the push button that has the focus, and OK anywhere else, as in a dialog.
+    const HWND focus = ::GetFocus();
+    const bool onButton = focus != nullptr && ::IsChild(hwnd(), focus) &&
+                          (::SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0;
+    result = MAKELRESULT(onButton ? ::GetDlgCtrlID(focus) : idCmdOK, DC_HASDEFID);
+    return true;
 }
 
 } // namespace quellary

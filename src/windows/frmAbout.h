@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/window.h"
-#include "windows/form_focus.h"
 
 #include <string>
 
@@ -28,7 +27,6 @@ protected:
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    FormFocus focus_;
 };
 
 } // namespace quellary

@@ -55,7 +55,7 @@ void setText(HWND control, const std::string& text) {
 
 } // namespace
 
-frmHowTo::frmHowTo(frmMain& main) : Form(help_window::form), main_(main), focus_(idTxtTaskList) {}
+frmHowTo::frmHowTo(frmMain& main) : Form(help_window::form), main_(main) {}
 
 void frmHowTo::load() {
     int mark = markPath;
@@ -102,15 +102,6 @@ bool frmHowTo::onQueryClose() {
         ::SetFocus(main_.hwnd());
     }
     return true;
-}
-
-bool frmHowTo::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
-    if (msg == WM_ACTIVATE) {
-        focus_.onActivate(hwnd(), wParam);
-        result = 0;
-        return true;
-    }
-    return false;
 }
 
 } // namespace quellary

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/window.h"
-#include "windows/form_focus.h"
 
 namespace quellary {
 
@@ -17,11 +16,9 @@ public:
 
 protected:
     bool onQueryClose() override;
-    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     frmMain& main_;
-    FormFocus focus_;
 };
 
 } // namespace quellary
