@@ -152,6 +152,7 @@ void frmMain::showDoneState() {
     tool.uId = reinterpret_cast<UINT_PTR>(control(idList1));
     tool.lpszText = empty;
     ::SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(toolTip_, TTM_POP, 0, 0); // a tip on show would stay up with the old text
     showControl(idCmdRestart, true);
     showControl(idLblEnd, true);
     showControl(idLblEndTitle, true);

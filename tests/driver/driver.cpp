@@ -283,6 +283,9 @@ RECT childRect(HWND parent, int id) {
 }
 
 bool screenshot(HWND window, const std::string& bmpPath) {
+    // The pointer out of the way, so that no tool tip covers the window.
+    ::SetCursorPos(0, 0);
+    ::Sleep(200);
     RECT r{};
     ::GetWindowRect(window, &r);
     const int width = r.right - r.left;
