@@ -127,10 +127,7 @@ TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) 
     }));
     ASSERT_EQ(readFile(lock), std::to_string(client.id()));
 
-    // The default list's names; its empty entry is left out, as the kill tool cannot judge a task without a name.
-    std::vector<std::string> names = quellary::readTaskList(quellary::defaultTaskListText()).entries;
-    std::erase(names, "");
-    app.put("quellary.ini", taskListFile(names));
+    app.put("quellary.ini", quellary::defaultTaskListText());
     Program quellary(app.quellary());
     const HWND main = quellary.waitForWindow("QuellaryMain");
     ASSERT_NE(main, nullptr);
