@@ -42,7 +42,9 @@ void showSingle(Form& form, void (*load)(Form&)) {
 
 frmMain::frmMain(frmHowTo& howTo, frmAbout& about) : Form(main_window::form), howTo_(howTo), about_(about) {}
 
-CheckList frmMain::list1() const { return CheckList(control(idList1)); }
+CheckList frmMain::list1() const {
+    return CheckList(control(idList1));
+}
 
 void frmMain::load() {
     setCaption(mainCaption());
@@ -117,7 +119,8 @@ void frmMain::fillTaskList(const std::string& taskListPath) {
         fail(taskListUnreadableMessage(taskListPath, error.description));
     }
     const TaskList tasks = readTaskList(*text);
-    if (const std::optional<MessageText> problem = taskListProblem(taskListPath, tasks.itemCount, tasks.entries.size())) {
+    if (const std::optional<MessageText> problem =
+            taskListProblem(taskListPath, tasks.itemCount, tasks.entries.size())) {
         fail(*problem);
     }
     CheckList list = list1();
@@ -158,9 +161,13 @@ void frmMain::showDoneState() {
     showControl(idLblEndTitle, true);
 }
 
-void frmMain::cmdStart_Click() { TerminationRun(*this).run(); }
+void frmMain::cmdStart_Click() {
+    TerminationRun(*this).run();
+}
 
-void frmMain::cmdRestart_Click() { runRestartCommand(); }
+void frmMain::cmdRestart_Click() {
+    runRestartCommand();
+}
 
 void frmMain::cmdOptimize_Click() {
     showSingle(howTo_, [](Form& f) { static_cast<frmHowTo&>(f).load(); });

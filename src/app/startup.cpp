@@ -4,7 +4,9 @@
 
 namespace quellary {
 
-std::string mainCaption() { return "Veyra's Quellary - Version " + versionText(); }
+std::string mainCaption() {
+    return "Veyra's Quellary - Version " + versionText();
+}
 
 std::string withTrailingBackslash(std::string_view directory) {
     std::string result(directory);
@@ -45,7 +47,9 @@ std::string osFamilyFor(int platformCode) {
     }
 }
 
-MessageText windirMissingMessage() { return {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:"}; }
+MessageText windirMissingMessage() {
+    return {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:"};
+}
 
 MessageText killToolMissingMessage(std::string_view windowsDirectory, std::string_view applicationDirectory) {
     std::string prompt = "A required program, endprocx.exe, was not found in the ";
@@ -58,7 +62,9 @@ MessageText createTaskListMessage() {
     return {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory"};
 }
 
-MessageText unidentifiedOsMessage() { return {"Unidentified OS?!?!? Quellary exiting...", {}}; }
+MessageText unidentifiedOsMessage() {
+    return {"Unidentified OS?!?!? Quellary exiting...", {}};
+}
 
 std::optional<MessageText> taskListProblem(std::string_view path, std::size_t itemCount, std::size_t entryCount) {
     std::string prompt = "The task list file\r\n";

@@ -6,7 +6,9 @@ namespace quellary {
 
 namespace {
 
-bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Moves past one line break, CR LF counting as one.
 std::size_t skipLineBreak(std::string_view text, std::size_t pos) {
@@ -71,10 +73,10 @@ TaskList readTaskList(std::string_view text) {
 
 std::string defaultTaskListText() {
     static constexpr std::array<std::string_view, 27> names{
-        "cvagent.exe",  "cvalert.exe",  "cvbackup.exe", "cvcache.exe",   "cvcal.exe",   "cvclient.exe", "cvdial.exe",
-        "cvdirsync.exe", "cvfax.exe",   "cvhelper.exe", "cvindex.exe",   "cvlaunch.exe", "cvmail.exe",  "cvmon.exe",
-        "cvnotify.exe", "cvpager.exe",  "cvprint.exe",  "cvqueue.exe",   "cvremind.exe", "cvsched.exe", "cvsearch.exe",
-        "cvserv.exe",   "cvspell.exe",  "cvsync.exe",   "cvtray.exe",    "cvupdate.exe", "cvwatch.exe",
+        "cvagent.exe",   "cvalert.exe", "cvbackup.exe", "cvcache.exe", "cvcal.exe",    "cvclient.exe", "cvdial.exe",
+        "cvdirsync.exe", "cvfax.exe",   "cvhelper.exe", "cvindex.exe", "cvlaunch.exe", "cvmail.exe",   "cvmon.exe",
+        "cvnotify.exe",  "cvpager.exe", "cvprint.exe",  "cvqueue.exe", "cvremind.exe", "cvsched.exe",  "cvsearch.exe",
+        "cvserv.exe",    "cvspell.exe", "cvsync.exe",   "cvtray.exe",  "cvupdate.exe", "cvwatch.exe",
     };
     std::string text = "[Corvana Task List]\r\n";
     for (std::string_view name : names) {

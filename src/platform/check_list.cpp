@@ -4,7 +4,9 @@
 
 namespace quellary {
 
-int CheckList::count() const { return ListView_GetItemCount(list_); }
+int CheckList::count() const {
+    return ListView_GetItemCount(list_);
+}
 
 std::string CheckList::text(int index) const {
     std::string buffer(256, '\0');
@@ -23,9 +25,13 @@ std::string CheckList::text(int index) const {
     }
 }
 
-bool CheckList::isTicked(int index) const { return ListView_GetCheckState(list_, index) != 0; }
+bool CheckList::isTicked(int index) const {
+    return ListView_GetCheckState(list_, index) != 0;
+}
 
-void CheckList::setTicked(int index, bool ticked) { ListView_SetCheckState(list_, index, ticked ? TRUE : FALSE); }
+void CheckList::setTicked(int index, bool ticked) {
+    ListView_SetCheckState(list_, index, ticked ? TRUE : FALSE);
+}
 
 int CheckList::append(std::string_view text) {
     std::string copy(text);
@@ -36,9 +42,13 @@ int CheckList::append(std::string_view text) {
     return static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void CheckList::remove(int index) { ListView_DeleteItem(list_, index); }
+void CheckList::remove(int index) {
+    ListView_DeleteItem(list_, index);
+}
 
-int CheckList::current() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
+int CheckList::current() const {
+    return ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+}
 
 void CheckList::setCurrent(int index) {
     ListView_SetItemState(list_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

@@ -43,8 +43,7 @@ std::optional<std::string> readWholeFile(const std::string& path, FileError* err
 }
 
 bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error) {
-    UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         capture(error, ::GetLastError());
         return false;
@@ -66,13 +65,15 @@ bool copyFileTo(const std::string& from, const std::string& to, FileError* error
     return true;
 }
 
-bool deleteFileAt(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+bool deleteFileAt(const std::string& path) {
+    return ::DeleteFileA(path.c_str()) != 0;
+}
 
 std::string systemErrorText(DWORD code) {
     char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = length != 0 ? std::string(text, length) : "Error " + std::to_string(code);
     ::LocalFree(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {

@@ -13,7 +13,7 @@ struct Rgb {
 };
 
 struct FontSpec {
-    std::string_view face; // empty: the platform's default dialog font
+    std::string_view face;     // empty: the platform's default dialog font
     int hundredthsOfPoint = 0; // 0 with an empty face
     bool bold = false;
 };

@@ -31,7 +31,9 @@ int messageBox(std::string_view prompt, std::string_view title, UINT buttonsAndI
     return ::MessageBoxA(ownerForBox(), text.c_str(), caption.c_str(), buttonsAndIcon | MB_SETFOREGROUND);
 }
 
-void beep() { ::MessageBeep(MB_OK); }
+void beep() {
+    ::MessageBeep(MB_OK);
+}
 
 void doEvents() {
     MSG msg;
@@ -74,6 +76,8 @@ int runMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-void endProgram(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+void endProgram(int exitCode) {
+    ::ExitProcess(static_cast<UINT>(exitCode));
+}
 
 } // namespace quellary

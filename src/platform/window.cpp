@@ -15,9 +15,13 @@ namespace {
 
 int openForms = 0;
 
-HINSTANCE instance() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE instance() {
+    return ::GetModuleHandleA(nullptr);
+}
 
-COLORREF colorOf(const Rgb& c) { return RGB(c.r, c.g, c.b); }
+COLORREF colorOf(const Rgb& c) {
+    return RGB(c.r, c.g, c.b);
+}
 
 // Owner of every window that must not have a taskbar button of its own: owned top-level windows
 // get none. It is never shown.
@@ -28,13 +32,15 @@ HWND hiddenOwner() {
         wc.hInstance = instance();
         wc.lpszClassName = "QuellaryOwner";
         ::RegisterClassA(&wc);
-        return ::CreateWindowExA(0, wc.lpszClassName, "Quellary", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 instance(), nullptr);
+        return ::CreateWindowExA(0, wc.lpszClassName, "Quellary", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance(),
+                                 nullptr);
     }();
     return owner;
 }
 
-DWORD formStyle() { return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
+DWORD formStyle() {
+    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+}
 
 DWORD formExStyle(const FormSpec& spec) {
     DWORD ex = WS_EX_CONTROLPARENT;
@@ -87,9 +93,9 @@ UniqueFont createFont(const FontSpec& font, int dpi) {
     // system maps to its current dialog face. The window layouts were measured against that size.
     const std::string face = font.face.empty() ? std::string("MS Shell Dlg") : std::string(font.face);
     const int size = font.face.empty() ? 800 : font.hundredthsOfPoint;
-    return UniqueFont(::CreateFontA(fontHeightPixels(size, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                    CLEARTYPE_QUALITY, DEFAULT_PITCH, face.c_str()));
+    return UniqueFont(::CreateFontA(fontHeightPixels(size, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                    FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                    DEFAULT_PITCH, face.c_str()));
 }
 
 } // namespace
@@ -111,7 +117,9 @@ Form::~Form() {
     }
 }
 
-int Form::openCount() { return openForms; }
+int Form::openCount() {
+    return openForms;
+}
 
 bool Form::create() {
     const std::string className(spec_.className);
@@ -141,7 +149,9 @@ void Form::showAndActivate() {
     ::SetActiveWindow(hwnd_);
 }
 
-void Form::setCaption(std::string_view caption) { ::SetWindowTextA(hwnd_, std::string(caption).c_str()); }
+void Form::setCaption(std::string_view caption) {
+    ::SetWindowTextA(hwnd_, std::string(caption).c_str());
+}
 
 void Form::setControlText(int id, std::string_view text) {
     ::SetWindowTextA(control(id), std::string(text).c_str());
@@ -154,7 +164,9 @@ std::string Form::controlText(int id) const {
     return text;
 }
 
-void Form::showControl(int id, bool visible) { ::ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE); }
+void Form::showControl(int id, bool visible) {
+    ::ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE);
+}
 
 void Form::setControlFont(int id, FontSpec font) {
     for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
@@ -168,7 +180,9 @@ void Form::setControlFont(int id, FontSpec font) {
 
 void Form::onCommand(int, int) {}
 
-bool Form::onMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Form::onMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
 LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -315,8 +329,8 @@ void Form::buildControls() {
         }
         switch (c.kind) {
         case ControlKind::Picture:
-            picture_.reset(static_cast<HBITMAP>(::LoadImageA(instance(), MAKEINTRESOURCEA(IDB_IMAGE1), IMAGE_BITMAP,
-                                                              0, 0, LR_CREATEDIBSECTION)));
+            picture_.reset(static_cast<HBITMAP>(
+                ::LoadImageA(instance(), MAKEINTRESOURCEA(IDB_IMAGE1), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
             ::SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
             break;
         case ControlKind::CheckList: {

@@ -9,8 +9,7 @@ enum class PruneOutcome { ListEmpty, Done };
 // rules: removing an item above the current one keeps that item current, removing the current item
 // leaves none. The pass starts again at the top after every removal and ends at the first ticked item
 // at or below the current one.
-template <class List>
-PruneOutcome prune(List& list) {
+template <class List> PruneOutcome prune(List& list) {
     int i = 0;
     for (;;) {
         if (list.count() == 0) {

@@ -159,8 +159,8 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
     }
     if (waited == WaitOutcome::TimedOut) {
         ::TerminateJobObject(command.job.get(), 1);
-        unconfirmed_.push_back({task, "the kill tool did not finish within " +
-                                          std::to_string(killToolTimeoutMs / 1000) + " seconds"});
+        unconfirmed_.push_back(
+            {task, "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) + " seconds"});
         return TaskEnd::Handled;
     }
     ShortPause();

@@ -21,8 +21,16 @@ inline constexpr Rgb yellow{255, 255, 0};
 inline constexpr std::array<ControlSpec, 3> controls{{
     {"txtTaskList", ControlKind::TextBox, idTxtTaskList, 0, "", {6165, 105, 2055, 5250}, {}, true, &lightGreen},
     {"txtHowTo", ControlKind::TextBox, idTxtHowTo, 1, "", {105, 105, 6030, 5235}, {}, true, &lightYellow},
-    {"Label1", ControlKind::CenteredLabel, idLabel1, 2, "Contents of your current Quellary.ini file.",
-     {6300, 5400, 1755, 495}, {}, true, &darkGreen, &yellow},
+    {"Label1",
+     ControlKind::CenteredLabel,
+     idLabel1,
+     2,
+     "Contents of your current Quellary.ini file.",
+     {6300, 5400, 1755, 495},
+     {},
+     true,
+     &darkGreen,
+     &yellow},
 }};
 
 inline constexpr FormSpec form{"QuellaryHowTo",

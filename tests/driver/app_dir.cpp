@@ -58,14 +58,16 @@ void writeFile(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool fileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 AppDir::AppDir() {
     static int counter = 0;
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
-    const std::string base =
-        std::string(temp) + "quellary-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    const std::string base = std::string(temp) + "quellary-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(++counter);
     removeTree(base);
     ::CreateDirectoryA(base.c_str(), nullptr);
     path_ = base + "\\app";
@@ -75,9 +77,13 @@ AppDir::AppDir() {
     install("quellary.exe");
 }
 
-AppDir::~AppDir() { removeTree(path_.substr(0, path_.find_last_of('\\'))); }
+AppDir::~AppDir() {
+    removeTree(path_.substr(0, path_.find_last_of('\\')));
+}
 
-void AppDir::install(const std::string& program) const { installTo(program, path_); }
+void AppDir::install(const std::string& program) const {
+    installTo(program, path_);
+}
 
 void AppDir::installTo(const std::string& program, const std::string& directory, const std::string& as) const {
     const std::string target = directory + "\\" + (as.empty() ? program : as);

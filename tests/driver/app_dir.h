@@ -24,8 +24,8 @@ public:
     AppDir(const AppDir&) = delete;
     AppDir& operator=(const AppDir&) = delete;
 
-    [[nodiscard]] const std::string& path() const { return path_; }       // no trailing backslash
-    [[nodiscard]] const std::string& windir() const { return windir_; }   // no trailing backslash
+    [[nodiscard]] const std::string& path() const { return path_; }     // no trailing backslash
+    [[nodiscard]] const std::string& windir() const { return windir_; } // no trailing backslash
     [[nodiscard]] std::string file(const std::string& name) const { return path_ + "\\" + name; }
 
     // Copies one of our built programs into the application directory (or elsewhere).

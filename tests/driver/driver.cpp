@@ -128,7 +128,9 @@ std::optional<DWORD> Program::waitForExit(std::chrono::milliseconds timeout) {
     return code;
 }
 
-bool Program::isRunning() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+bool Program::isRunning() const {
+    return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
 
 void Program::kill() {
     if (isRunning()) {
@@ -158,7 +160,9 @@ HWND Program::waitForWindow(const std::string& className, std::chrono::milliseco
     return found;
 }
 
-HWND Program::waitForMessageBox(std::chrono::milliseconds timeout) { return waitForWindow("#32770", timeout); }
+HWND Program::waitForMessageBox(std::chrono::milliseconds timeout) {
+    return waitForWindow("#32770", timeout);
+}
 
 std::string text(HWND window) {
     std::string s(static_cast<std::size_t>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
@@ -167,9 +171,13 @@ std::string text(HWND window) {
     return s;
 }
 
-std::string controlText(HWND parent, int id) { return text(::GetDlgItem(parent, id)); }
+std::string controlText(HWND parent, int id) {
+    return text(::GetDlgItem(parent, id));
+}
 
-std::string messageBoxPrompt(HWND box) { return controlText(box, 0xFFFF); }
+std::string messageBoxPrompt(HWND box) {
+    return controlText(box, 0xFFFF);
+}
 
 std::vector<int> messageBoxButtons(HWND box) {
     std::vector<int> ids;
@@ -196,9 +204,13 @@ bool press(HWND parent, int id) {
     return true;
 }
 
-bool isVisible(HWND parent, int id) { return ::IsWindowVisible(::GetDlgItem(parent, id)) != 0; }
+bool isVisible(HWND parent, int id) {
+    return ::IsWindowVisible(::GetDlgItem(parent, id)) != 0;
+}
 
-bool isEnabled(HWND parent, int id) { return ::IsWindowEnabled(::GetDlgItem(parent, id)) != 0; }
+bool isEnabled(HWND parent, int id) {
+    return ::IsWindowEnabled(::GetDlgItem(parent, id)) != 0;
+}
 
 std::vector<ListItem> listItems(HWND list) {
     const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -215,7 +227,8 @@ std::vector<ListItem> listItems(HWND list) {
             ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.address())));
         std::string s(length, '\0');
         remote.read(s.data(), length, sizeof(LVITEMA));
-        const auto state = static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK));
+        const auto state =
+            static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK));
         items.push_back({s, ((state >> 12) - 1) == 1});
     }
     return items;

@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 
 struct Launch {
     std::string exePath;
-    std::string arguments;                                      // after the program name
-    std::string directory;                                      // current directory; empty: the exe's
+    std::string arguments;                                         // after the program name
+    std::string directory;                                         // current directory; empty: the exe's
     std::map<std::string, std::optional<std::string>> environment; // changes: a value, or nothing to unset
 };
 
@@ -81,8 +81,7 @@ RECT childRect(HWND parent, int id);
 bool screenshot(HWND window, const std::string& bmpPath);
 
 // Waits until `condition` holds or the timeout passes; returns whether it held.
-template <class Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds timeout = 15s) {
+template <class Condition> bool waitUntil(Condition condition, std::chrono::milliseconds timeout = 15s) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (condition()) {

@@ -27,8 +27,8 @@ TEST(KillCommand, NamesTheInterpreterWouldTakeApartBypassIt) {
     for (const char* plain : {"cvmail.exe", "cv mail.exe", "", "CvTray.EXE", "a-b_c.1.exe", "~x$.exe"}) {
         EXPECT_FALSE(needsDirectStart(plain)) << plain;
     }
-    for (const char* special : {"a&b.exe", "a|b", "a<b", "a>b", "a^b", "a(b", "a)b", "@a", "%windir%", "a!b",
-                                "\"a\"", "a\tb", "a\nb"}) {
+    for (const char* special :
+         {"a&b.exe", "a|b", "a<b", "a>b", "a^b", "a(b", "a)b", "@a", "%windir%", "a!b", "\"a\"", "a\tb", "a\nb"}) {
         EXPECT_TRUE(needsDirectStart(special)) << special;
     }
 }

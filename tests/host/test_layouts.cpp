@@ -25,8 +25,8 @@ void checkForm(const FormSpec& form, const std::vector<std::string_view>& tabOrd
         EXPECT_GE(r.top, 0);
         EXPECT_LE(r.left + r.width, form.clientWidth) << "sticks out on the right";
         EXPECT_LE(r.top + r.height, form.clientHeight) << "sticks out at the bottom";
-        if (c.tabIndex >= 0 && !isDecoration(c.kind) && c.kind != ControlKind::Frame &&
-            c.kind != ControlKind::Label && c.kind != ControlKind::CenteredLabel) {
+        if (c.tabIndex >= 0 && !isDecoration(c.kind) && c.kind != ControlKind::Frame && c.kind != ControlKind::Label &&
+            c.kind != ControlKind::CenteredLabel) {
             tabs.emplace_back(c.tabIndex, c.name);
         }
     }
@@ -48,9 +48,13 @@ TEST(Layouts, MainWindow) {
     EXPECT_EQ(image.top, 105 + 225);
 }
 
-TEST(Layouts, HelpWindow) { checkForm(help_window::form, {"txtTaskList", "txtHowTo"}); }
+TEST(Layouts, HelpWindow) {
+    checkForm(help_window::form, {"txtTaskList", "txtHowTo"});
+}
 
-TEST(Layouts, AboutBox) { checkForm(about_box::form, {"cmdOK", "cmdSysInfo"}); }
+TEST(Layouts, AboutBox) {
+    checkForm(about_box::form, {"cmdOK", "cmdSysInfo"});
+}
 
 TEST(Layouts, TwipsBecomePixelsAtTheWindowsDpi) {
     EXPECT_EQ(twipsToPixels(1440, 96), 96);

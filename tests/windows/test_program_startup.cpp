@@ -52,11 +52,10 @@ protected:
         answer(box, answerWith);
         if (got.prompt != expected.prompt || got.title != expected.title || got.buttons != expected.buttons ||
             got.icon != expected.icon) {
-            return testing::AssertionFailure() << "got box \"" << got.title << "\": \"" << got.prompt << "\" with "
-                                               << got.buttons.size() << " buttons, icon " << got.icon
-                                               << "; expected \"" << expected.title << "\": \"" << expected.prompt
-                                               << "\" with " << expected.buttons.size() << " buttons, icon "
-                                               << expected.icon;
+            return testing::AssertionFailure()
+                   << "got box \"" << got.title << "\": \"" << got.prompt << "\" with " << got.buttons.size()
+                   << " buttons, icon " << got.icon << "; expected \"" << expected.title << "\": \"" << expected.prompt
+                   << "\" with " << expected.buttons.size() << " buttons, icon " << expected.icon;
         }
         return testing::AssertionSuccess();
     }
@@ -73,7 +72,8 @@ TEST_F(Startup, WindirUnsetOrEmptyIsCritical) {
         Launch launch = app.quellary();
         launch.environment["windir"] = windir;
         Program program(launch);
-        EXPECT_TRUE(showsBox(program, {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:", {IDOK}, true}));
+        EXPECT_TRUE(
+            showsBox(program, {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:", {IDOK}, true}));
         EXPECT_EQ(program.waitForExit(), 2u);
         EXPECT_TRUE(program.windows("QuellaryMain").empty());
     }
@@ -122,10 +122,10 @@ TEST_F(Startup, AWindowsDirectoryThatRefusesTheCopyIsNoFailure) {
 TEST_F(Startup, MissingTaskListDeclinedEndsWithoutCreatingIt) {
     ::DeleteFileA(app.file("quellary.ini").c_str());
     Program program(app.quellary());
-    EXPECT_TRUE(showsBox(program,
-                         {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory",
-                          {IDYES, IDNO}},
-                         IDNO));
+    EXPECT_TRUE(showsBox(
+        program,
+        {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory", {IDYES, IDNO}},
+        IDNO));
     EXPECT_EQ(program.waitForExit(), 2u);
     EXPECT_FALSE(fileExists(app.file("quellary.ini")));
     EXPECT_TRUE(fileExists(app.windir() + "\\endprocx.exe")) << "the tool is placed before the file is asked for";
@@ -134,10 +134,10 @@ TEST_F(Startup, MissingTaskListDeclinedEndsWithoutCreatingIt) {
 TEST_F(Startup, MissingTaskListAcceptedWritesTheDefaultAndListsIt) {
     ::DeleteFileA(app.file("quellary.ini").c_str());
     Program program(app.quellary());
-    EXPECT_TRUE(showsBox(program,
-                         {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory",
-                          {IDYES, IDNO}},
-                         IDYES));
+    EXPECT_TRUE(showsBox(
+        program,
+        {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory", {IDYES, IDNO}},
+        IDYES));
     const std::vector<ListItem> items = readyList(program);
     EXPECT_EQ(readFile(app.file("quellary.ini")), quellary::defaultTaskListText());
     const std::vector<std::string> expected = quellary::readTaskList(quellary::defaultTaskListText()).entries;

@@ -210,9 +210,10 @@ TEST_F(Termination, ToolThatCannotStartEndsTheProgramWithTheCommandLine) {
     const HWND box = program.waitForMessageBox(runTimeout);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(text(box), "Quellary");
-    EXPECT_EQ(messageBoxPrompt(box), "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
-                                     "    Click Start... Run... cmd /c endprocx.exe a&b.exe > C:\\killed.lst...[ENTER]\r\n"
-                                     "Reinstall Quellary if this fails to run");
+    EXPECT_EQ(messageBoxPrompt(box),
+              "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
+              "    Click Start... Run... cmd /c endprocx.exe a&b.exe > C:\\killed.lst...[ENTER]\r\n"
+              "Reinstall Quellary if this fails to run");
     answer(box, IDOK);
     EXPECT_EQ(program.waitForExit(), 2u);
 }
