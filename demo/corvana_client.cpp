@@ -1,6 +1,8 @@
 // Stands in for the client whose tasks Quellary clears: registers itself where Quellary looks for it, holds
 // its lock file while it runs, starts a few task programs and shows a small window. Killed, it leaves its lock
 // file behind, and it refuses to start again while that file is there: the state Quellary's Restart repairs.
+#include "platform/program.h"
+
 #include <windows.h>
 
 #include <array>
@@ -16,18 +18,6 @@ constexpr std::array<const char*, 3> taskNames{"cvagent.exe", "cvmail.exe", "cvt
 
 std::string lockPath;
 HANDLE lockFile = INVALID_HANDLE_VALUE;
-
-std::string modulePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 // Writes DataPath, Path and Name the way an installer would. False where the key is closed to this user.
 bool registerClient(const std::string& dataPath, const std::string& path, const std::string& name) {
@@ -77,7 +67,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    const std::string exePath = modulePath();
+    const std::string exePath = quellary::executablePath();
     const std::size_t slash = exePath.find_last_of('\\');
     const std::string directory = exePath.substr(0, slash + 1);
     const std::string name = exePath.substr(slash + 1);

@@ -1,12 +1,12 @@
 #include "platform/program.h"
 
+#include "platform/paths.h"
+
 #include <vector>
 
 namespace quellary {
 
-namespace {
-
-std::string modulePath() {
+std::string executablePath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -18,10 +18,8 @@ std::string modulePath() {
     }
 }
 
-} // namespace
-
 std::string executableDirectory() {
-    std::string path = modulePath();
+    std::string path = executablePath();
     const std::size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) {
         return path;
@@ -32,13 +30,7 @@ std::string executableDirectory() {
 }
 
 std::string executableBaseName() {
-    std::string path = modulePath();
-    path.erase(0, path.find_last_of("\\/") + 1);
-    const std::size_t dot = path.find_last_of('.');
-    if (dot != std::string::npos) {
-        path.resize(dot);
-    }
-    return path;
+    return executableName(executablePath());
 }
 
 std::string argumentText() {

@@ -15,6 +15,9 @@ namespace quellary {
 // except for a drive root ("C:\").
 std::string executableDirectory();
 
+// The full path of the program's executable.
+std::string executablePath();
+
 // The executable's file name without its extension.
 std::string executableBaseName();
 

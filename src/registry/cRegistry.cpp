@@ -1,5 +1,8 @@
 #include "registry/cRegistry.h"
 
+#include "platform/handles.h"
+#include "platform/program.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -29,56 +32,32 @@ REGSAM viewAccess(RegistryView view) {
     return static_cast<REGSAM>(view);
 }
 
-// A key opened or created by one member call, closed when the call ends. Holds nothing when the open failed,
+// Keys opened or created by one member call and closed when it ends. The owner takes a key only on success,
 // so a predefined root is never closed.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    ~OpenedKey() {
-        if (key_ != nullptr) {
-            ::RegCloseKey(key_);
-        }
+[[nodiscard]] LONG openKey(UniqueKey& key, std::int32_t classKey, const std::string& sectionKey, REGSAM access,
+                           RegistryView view) {
+    HKEY opened = nullptr;
+    const LONG result = ::RegOpenKeyExA(rootKey(classKey), sectionKey.c_str(), 0, access | viewAccess(view), &opened);
+    if (result == ERROR_SUCCESS) {
+        key.reset(opened);
     }
+    return result;
+}
 
-    [[nodiscard]] LONG open(std::int32_t classKey, const std::string& sectionKey, REGSAM access, RegistryView view) {
-        return take(::RegOpenKeyExA(rootKey(classKey), sectionKey.c_str(), 0, access | viewAccess(view), &pending_));
+[[nodiscard]] LONG createKey(UniqueKey& key, std::int32_t classKey, const std::string& sectionKey, RegistryView view) {
+    SECURITY_ATTRIBUTES security{};
+    char noClass[] = "";
+    HKEY created = nullptr;
+    const LONG result = ::RegCreateKeyExA(rootKey(classKey), sectionKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
+                                          keyWriteAccess | viewAccess(view), &security, &created, nullptr);
+    if (result == ERROR_SUCCESS) {
+        key.reset(created);
     }
-
-    [[nodiscard]] LONG create(std::int32_t classKey, const std::string& sectionKey, RegistryView view) {
-        SECURITY_ATTRIBUTES security{};
-        char noClass[] = "";
-        return take(::RegCreateKeyExA(rootKey(classKey), sectionKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
-                                      keyWriteAccess | viewAccess(view), &security, &pending_, nullptr));
-    }
-
-    [[nodiscard]] HKEY get() const { return key_; }
-
-private:
-    LONG take(LONG result) {
-        if (result == ERROR_SUCCESS) {
-            key_ = pending_;
-        }
-        return result;
-    }
-
-    HKEY key_ = nullptr;
-    HKEY pending_ = nullptr;
-};
+    return result;
+}
 
 const std::string& errorSource() {
-    static const std::string source = [] {
-        std::string path(MAX_PATH, '\0');
-        for (;;) {
-            const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-            if (length < path.size() || path.size() >= 32768) {
-                path.resize(length);
-                return registryErrorSource(executableName(path));
-            }
-            path.resize(path.size() * 2);
-        }
-    }();
+    static const std::string source = registryErrorSource(executableBaseName());
     return source;
 }
 
@@ -111,13 +90,13 @@ std::optional<std::string> queryBytes(HKEY key, const std::string& name, DWORD s
 } // namespace
 
 bool cRegistry::KeyExists() const {
-    OpenedKey key;
-    return key.open(classKey_, sectionKey_, KEY_QUERY_VALUE, view_) == ERROR_SUCCESS;
+    UniqueKey key;
+    return openKey(key, classKey_, sectionKey_, KEY_QUERY_VALUE, view_) == ERROR_SUCCESS;
 }
 
 bool cRegistry::CreateKey() {
-    OpenedKey key;
-    if (key.create(classKey_, sectionKey_, view_) != ERROR_SUCCESS) {
+    UniqueKey key;
+    if (createKey(key, classKey_, sectionKey_, view_) != ERROR_SUCCESS) {
         raise(errRegistryKey, createKeyFailure(sectionKey_));
     }
     return true;
@@ -135,8 +114,8 @@ bool cRegistry::DeleteKey() {
 }
 
 bool cRegistry::DeleteValue() {
-    OpenedKey key;
-    if (key.open(classKey_, sectionKey_, keyWriteAccess, view_) != ERROR_SUCCESS) {
+    UniqueKey key;
+    if (openKey(key, classKey_, sectionKey_, keyWriteAccess, view_) != ERROR_SUCCESS) {
         raise(errRegistryKey, openForDeleteFailure(classKey_, sectionKey_));
     }
     if (::RegDeleteValueA(key.get(), valueKey_.c_str()) != ERROR_SUCCESS) {
@@ -146,9 +125,9 @@ bool cRegistry::DeleteValue() {
 }
 
 RegistryValue cRegistry::Value() {
-    OpenedKey key;
+    UniqueKey key;
     // A key that cannot be opened leaves no handle, so the probe fails and the read falls back to Default.
-    (void)key.open(classKey_, sectionKey_, KEY_QUERY_VALUE, view_);
+    (void)openKey(key, classKey_, sectionKey_, KEY_QUERY_VALUE, view_);
     DWORD type = REG_NONE;
     DWORD size = 0;
     const LONG probe = ::RegQueryValueExA(key.get(), valueKey_.c_str(), nullptr, &type, nullptr, &size);
@@ -195,8 +174,8 @@ RegistryValue cRegistry::Value() {
 }
 
 void cRegistry::Value(const RegistryValue& vValue) {
-    OpenedKey key;
-    if (key.create(classKey_, sectionKey_, view_) != ERROR_SUCCESS) {
+    UniqueKey key;
+    if (createKey(key, classKey_, sectionKey_, view_) != ERROR_SUCCESS) {
         raise(errRegistryKey, setValueFailure(classKey_, sectionKey_, valueKey_, vValue));
     }
     LONG result = ERROR_INVALID_DATA;
@@ -234,9 +213,9 @@ void cRegistry::Value(const RegistryValue& vValue) {
 bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_t& iKeyCount) const {
     iKeyCount = 0;
     sKeyNames.clear();
-    OpenedKey key;
+    UniqueKey key;
     DWORD longestName = 0;
-    if (key.open(classKey_, sectionKey_, KEY_QUERY_VALUE, view_) != ERROR_SUCCESS ||
+    if (openKey(key, classKey_, sectionKey_, KEY_QUERY_VALUE, view_) != ERROR_SUCCESS ||
         ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         return true;
@@ -264,8 +243,8 @@ bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t&
     try {
         iSectCount = 0;
         sSect.clear();
-        OpenedKey key;
-        LONG result = key.open(classKey_, sectionKey_, KEY_ENUMERATE_SUB_KEYS, view_);
+        UniqueKey key;
+        LONG result = openKey(key, classKey_, sectionKey_, KEY_ENUMERATE_SUB_KEYS, view_);
         // Room for the longest legal key name (255 characters) and its NUL; a multi-byte name may need more.
         std::string name(256, '\0');
         for (DWORD index = 0; result == ERROR_SUCCESS;) {

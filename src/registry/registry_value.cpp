@@ -39,16 +39,6 @@ std::int32_t reverseByteOrder(std::int32_t value) {
     return static_cast<std::int32_t>(reversed);
 }
 
-std::string executableName(std::string_view path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos) {
-        name = name.substr(0, dot);
-    }
-    return std::string(name);
-}
-
 std::string registryErrorSource(std::string_view exeName) {
     return std::string(exeName) + ".cRegistry";
 }

@@ -87,9 +87,6 @@ private:
 // The 32-bit integer with the argument's bytes in reverse order.
 [[nodiscard]] std::int32_t reverseByteOrder(std::int32_t value);
 
-// The file name of an executable path without directory and extension ("C:\a\b.c.exe" gives "b.c").
-[[nodiscard]] std::string executableName(std::string_view path);
-
 // The source of every RegistryError: the executable name followed by ".cRegistry".
 [[nodiscard]] std::string registryErrorSource(std::string_view exeName);
 

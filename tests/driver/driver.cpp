@@ -190,6 +190,16 @@ std::vector<int> messageBoxButtons(HWND box) {
     return ids;
 }
 
+MessageBoxContent readMessageBox(HWND box) {
+    // The static control that shows the icon: 0x14 on Windows, 0x440 under Wine. Wine keeps it without an icon.
+    bool icon = false;
+    for (int id : {0x14, 0x440}) {
+        const HWND control = ::GetDlgItem(box, id);
+        icon = icon || (control != nullptr && ::IsWindowVisible(control) && ::SendMessageA(control, STM_GETICON, 0, 0));
+    }
+    return {messageBoxPrompt(box), text(box), messageBoxButtons(box), icon};
+}
+
 void answer(HWND box, int buttonId) {
     ::PostMessageA(::GetDlgItem(box, buttonId), BM_CLICK, 0, 0);
     waitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10s);

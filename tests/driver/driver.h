@@ -54,6 +54,14 @@ std::string controlText(HWND parent, int id);
 std::string messageBoxPrompt(HWND box);
 // The push buttons of a message box, by id (IDOK, IDYES, IDNO, ...).
 std::vector<int> messageBoxButtons(HWND box);
+// What a message box says and offers, read whole.
+struct MessageBoxContent {
+    std::string prompt;
+    std::string title;
+    std::vector<int> buttons;
+    bool icon = false;
+};
+MessageBoxContent readMessageBox(HWND box);
 // Presses a message-box button; waits until the box has gone.
 void answer(HWND box, int buttonId);
 

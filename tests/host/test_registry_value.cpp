@@ -1,3 +1,4 @@
+#include "platform/paths.h"
 #include "registry/registry_value.h"
 
 #include <gtest/gtest.h>

@@ -12,25 +12,7 @@ using namespace quellary::main_window;
 
 namespace {
 
-// The static control that shows a message box's icon: 0x14 on Windows, 0x440 under Wine.
-constexpr int messageBoxIconIds[] = {0x14, 0x440};
-
-struct Box {
-    std::string prompt;
-    std::string title;
-    std::vector<int> buttons;
-    bool icon = false;
-};
-
-// The message box the program shows now, read whole.
-Box readBox(HWND box) {
-    bool icon = false;
-    for (int id : messageBoxIconIds) {
-        const HWND control = ::GetDlgItem(box, id);
-        icon = icon || (control != nullptr && ::IsWindowVisible(control) && ::SendMessageA(control, STM_GETICON, 0, 0));
-    }
-    return {messageBoxPrompt(box), text(box), messageBoxButtons(box), icon};
-}
+using Box = MessageBoxContent;
 
 class Startup : public testing::Test {
 protected:
@@ -47,7 +29,7 @@ protected:
         if (box == nullptr) {
             return testing::AssertionFailure() << "no message box appeared";
         }
-        const Box got = readBox(box);
+        const Box got = readMessageBox(box);
         // Answered whatever it says, so that a wrong box does not keep the program waiting.
         answer(box, answerWith);
         if (got.prompt != expected.prompt || got.title != expected.title || got.buttons != expected.buttons ||
@@ -169,7 +151,7 @@ TEST_F(Startup, TaskListsThatListNothingAreRefusedByName) {
         Program program(app.quellary());
         const HWND box = program.waitForMessageBox();
         ASSERT_NE(box, nullptr);
-        const Box got = readBox(box);
+        const Box got = readMessageBox(box);
         EXPECT_NE(got.prompt.find(app.file("quellary.ini")), std::string::npos) << got.prompt;
         EXPECT_NE(got.prompt.find("lists no task"), std::string::npos) << got.prompt;
         EXPECT_EQ(got.buttons, std::vector<int>{IDOK});

@@ -34,15 +34,7 @@ void pressKey(HWND control, WPARAM key) {
     ::PostMessageA(control, WM_KEYUP, key, 0xC0000001);
 }
 
-struct Box {
-    std::string prompt;
-    std::string title;
-    std::vector<int> buttons;
-    bool icon = false;
-};
-
-// The static control that shows a message box's icon: 0x14 on Windows, 0x440 under Wine.
-constexpr int messageBoxIconIds[] = {0x14, 0x440};
+using Box = MessageBoxContent;
 
 // Waits for a message box of the program, reads it whole and answers it with OK.
 std::optional<Box> takeBox(Program& program) {
@@ -50,12 +42,7 @@ std::optional<Box> takeBox(Program& program) {
     if (box == nullptr) {
         return std::nullopt;
     }
-    bool icon = false;
-    for (int id : messageBoxIconIds) {
-        const HWND control = ::GetDlgItem(box, id);
-        icon = icon || (control != nullptr && ::IsWindowVisible(control) && ::SendMessageA(control, STM_GETICON, 0, 0));
-    }
-    Box got{messageBoxPrompt(box), text(box), messageBoxButtons(box), icon};
+    const Box got = readMessageBox(box);
     answer(box, IDOK);
     return got;
 }

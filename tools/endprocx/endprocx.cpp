@@ -1,5 +1,6 @@
 // endprocx.exe: ends every running process of one image name and reports the outcome in two lines.
 #include "kill_report.h"
+#include "platform/handles.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -19,12 +20,9 @@ using endprocx::KillCounts;
 using endprocx::ProcessEntry;
 using endprocx::Report;
 
-struct HandleCloser {
-    void operator()(HANDLE h) const noexcept { ::CloseHandle(h); }
-};
-// Process handles fail with NULL and snapshots with INVALID_HANDLE_VALUE: adopt() turns both into an empty owner.
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+using quellary::UniqueHandle;
 
+// Process handles fail with NULL and snapshots with INVALID_HANDLE_VALUE: adopt() turns both into an empty owner.
 UniqueHandle adopt(HANDLE h) noexcept {
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }

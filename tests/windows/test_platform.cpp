@@ -1,0 +1,64 @@
+// The thin Win32 layer against the real system.
+#include "platform/files.h"
+#include "platform/program.h"
+
+#include <gtest/gtest.h>
+
+using namespace quellary;
+
+namespace {
+
+std::string tempPath(const std::string& name) {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "quellary-platform-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
+}
+
+} // namespace
+
+TEST(Platform, ExistenceCountsOrdinaryAndReadOnlyFilesOnly) {
+    const std::string plain = tempPath("plain");
+    ASSERT_TRUE(writeNewFile(plain, "x"));
+    EXPECT_TRUE(fileExists(plain));
+    EXPECT_FALSE(writeNewFile(plain, "y")) << "an existing file is never overwritten";
+
+    ::SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(fileExists(plain));
+    for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+        ::SetFileAttributesA(plain.c_str(), attribute);
+        EXPECT_FALSE(fileExists(plain)) << attribute;
+    }
+    ::SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(deleteFileAt(plain));
+    EXPECT_FALSE(fileExists(plain));
+
+    const std::string folder = tempPath("folder");
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+    EXPECT_FALSE(fileExists(folder));
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+TEST(Platform, FilesReadBackByteForByte) {
+    const std::string path = tempPath("bytes");
+    const std::string bytes("a\r\nb\0c\r", 7);
+    ASSERT_TRUE(writeNewFile(path, bytes));
+    EXPECT_EQ(readWholeFile(path), bytes);
+    FileError error;
+    EXPECT_FALSE(readWholeFile(path + "-missing", &error));
+    EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(error.description.empty());
+    ::DeleteFileA(path.c_str());
+}
+
+TEST(Platform, ProgramFacts) {
+    EXPECT_EQ(platformCode(), VER_PLATFORM_WIN32_NT);
+    const std::string directory = executableDirectory();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_NE(directory.back(), '\\');
+    EXPECT_EQ(executablePath(), directory + "\\" + executableBaseName() + ".exe");
+    EXPECT_EQ(executableBaseName(), "platform_tests");
+
+    ::SetEnvironmentVariableA("QUELLARY_TEST_EMPTY", "");
+    EXPECT_EQ(environmentVariable("QUELLARY_TEST_EMPTY"), std::optional<std::string>(""));
+    EXPECT_EQ(environmentVariable("QUELLARY_TEST_SURELY_UNSET"), std::nullopt);
+}
