@@ -27,12 +27,19 @@ double timeCommand(const std::string& commandLine, const std::string& directory)
     std::string line = commandLine;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    // What the tools print is not the benchmark's output.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const HANDLE nul = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = nul;
+    startup.hStdError = nul;
     PROCESS_INFORMATION info{};
     const double start = now();
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
-                          &info)) {
+    const BOOL started =
+        ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup, &info);
+    ::CloseHandle(nul);
+    if (!started) {
         return -1;
     }
     ::WaitForSingleObject(info.hProcess, INFINITE);
@@ -56,7 +63,37 @@ std::vector<std::unique_ptr<RunningTask>> startEveryThird(const AppDir& app, int
     return running;
 }
 
-void benchRun(int count) {
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct RunTiming {
+    double wall = 0, floor = 0, cpu = 0;
+    DWORD exitCode = 0;
+};
+
+// One round: the floor over the tasks, then the unattended run over the same tasks in the same state.
+RunTiming timeRound(const AppDir& app, const std::vector<std::string>& names) {
+    RunTiming t;
+    auto running = startEveryThird(app, static_cast<int>(names.size()));
+    const std::string result = app.file("floor.lst");
+    for (const std::string& name : names) {
+        t.floor += 0.175 + timeCommand("cmd /c endprocx.exe " + name + " > " + result, app.path());
+    }
+
+    running = startEveryThird(app, static_cast<int>(names.size()));
+    const double start = now();
+    Program program(app.quellary("START"));
+    t.exitCode = program.waitForExit(std::chrono::minutes(10)).value_or(999);
+    t.wall = now() - start;
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(program.handle(), &created, &exited, &kernel, &user);
+    t.cpu = seconds(kernel) + seconds(user);
+    return t;
+}
+
+void benchRun(int count, int rounds) {
     AppDir app;
     app.install("endprocx.exe");
     std::vector<std::string> names;
@@ -65,31 +102,19 @@ void benchRun(int count) {
     }
     app.put("quellary.ini", taskListFile(names));
 
-    // The floor, over the same tasks in the same state.
-    auto running = startEveryThird(app, count);
-    const std::string result = app.file("floor.lst");
-    double floor = 0;
-    for (const std::string& name : names) {
-        floor += 0.175 + timeCommand("cmd /c endprocx.exe " + name + " > " + result, app.path());
+    std::vector<double> walls, floors, ratios, shares;
+    for (int round = 0; round < rounds; ++round) {
+        const RunTiming t = timeRound(app, names);
+        std::printf("  %3d tasks, round %d: run %.2f s, floor %.2f s, ratio %.3f, CPU %.3f s, exit code %lu\n", count,
+                    round + 1, t.wall, t.floor, t.wall / t.floor, t.cpu, static_cast<unsigned long>(t.exitCode));
+        walls.push_back(t.wall);
+        floors.push_back(t.floor);
+        ratios.push_back(t.wall / t.floor);
+        shares.push_back(t.cpu / t.wall);
     }
-
-    running = startEveryThird(app, count);
-    const double start = now();
-    Program program(app.quellary("START"));
-    const std::optional<DWORD> code = program.waitForExit(std::chrono::minutes(10));
-    const double wall = now() - start;
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(program.handle(), &created, &exited, &kernel, &user);
-    const double cpu = seconds(kernel) + seconds(user);
-    std::printf("%3d tasks (%zu running): run %.2f s, floor %.2f s, ratio %.3f (target <= 1.10), "
-                "Quellary CPU %.3f s = %.1f%% of the run (target <= 5%%), exit code %lu\n",
-                count, running.size(), wall, floor, wall / floor, cpu, 100.0 * cpu / wall,
-                static_cast<unsigned long>(code.value_or(999)));
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    std::printf("%3d tasks (%d running), median of %d: run %.2f s, floor %.2f s, ratio %.3f (target <= 1.10), "
+                "Quellary CPU %.1f%% of the run (target <= 5%%)\n",
+                count, (count + 2) / 3, rounds, median(walls), median(floors), median(ratios), 100.0 * median(shares));
 }
 
 void benchKillTools() {
@@ -114,8 +139,8 @@ void benchKillTools() {
 } // namespace
 
 int main() {
-    benchRun(28);
-    benchRun(100);
+    benchRun(28, 3);
+    benchRun(100, 3);
     benchKillTools();
     return 0;
 }
