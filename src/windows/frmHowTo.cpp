@@ -1,6 +1,8 @@
 #include "windows/frmHowTo.h"
 
 #include "app/frmMain.h"
+#include "app/startup.h"
+#include "app/task_list.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"
@@ -61,7 +63,7 @@ void frmHowTo::load() {
     int mark = markPath;
     try {
         const std::string directory = executableDirectory();
-        const std::string path = directory + (directory.ends_with('\\') ? "" : "\\") + "quellary.ini";
+        const std::string path = withTrailingBackslash(directory) + std::string(taskListFileName);
 
         mark = markHelpText;
         setControlFont(idTxtHowTo, {"Arial", 1200});
