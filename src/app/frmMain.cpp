@@ -24,20 +24,6 @@ namespace {
     endProgram(exitNotCarriedOut);
 }
 
-// Opens a modeless window, or brings the open one to the front without loading it again.
-void showSingle(Form& form, void (*load)(Form&)) {
-    if (!form.isOpen()) {
-        if (!form.create()) {
-            messageBox("The window could not be opened: " + systemErrorText(::GetLastError()));
-            return;
-        }
-        load(form);
-    }
-    if (form.isOpen()) {
-        form.showAndActivate();
-    }
-}
-
 } // namespace
 
 frmMain::frmMain(frmHowTo& howTo, frmAbout& about) : Form(main_window::form), howTo_(howTo), about_(about) {}
@@ -170,11 +156,11 @@ void frmMain::cmdRestart_Click() {
 }
 
 void frmMain::cmdOptimize_Click() {
-    showSingle(howTo_, [](Form& f) { static_cast<frmHowTo&>(f).load(); });
+    howTo_.openModeless();
 }
 
 void frmMain::cmdAbout_Click() {
-    showSingle(about_, [](Form& f) { static_cast<frmAbout&>(f).load(); });
+    about_.openModeless();
 }
 
 void frmMain::onCommand(int id, int notifyCode) {

@@ -24,7 +24,7 @@ public:
 
     // The start-up, run once after create() and before the window is first shown. Ends the program
     // itself where a check fails; with the argument "START" it runs the tasks unattended and ends.
-    void load();
+    void load() override;
 
     [[nodiscard]] CheckList list1() const;
 

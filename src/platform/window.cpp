@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "platform/files.h"
 #include "platform/ui.h"
 #include "res/resource.h"
 
@@ -147,6 +148,19 @@ void Form::showAndActivate() {
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);
     ::SetActiveWindow(hwnd_);
+}
+
+void Form::openModeless() {
+    if (!isOpen()) {
+        if (!create()) {
+            messageBox("The window could not be opened: " + systemErrorText(::GetLastError()));
+            return;
+        }
+        load();
+    }
+    if (isOpen()) {
+        showAndActivate();
+    }
 }
 
 void Form::setCaption(std::string_view caption) {

@@ -30,6 +30,13 @@ public:
     // Shows the window modeless and brings it to the front; also for a window that is already shown.
     void showAndActivate();
 
+    // Fills the window once it has been created; the start-up of its contents.
+    virtual void load() {}
+
+    // Shows the one instance of a modeless window: creates and loads it when it is not open, else only
+    // brings it to the front without loading it again.
+    void openModeless();
+
     void setCaption(std::string_view caption);
     void setControlText(int id, std::string_view text);
     [[nodiscard]] std::string controlText(int id) const;

@@ -11,7 +11,7 @@ class frmAbout final : public Form {
 public:
     frmAbout();
 
-    void load();
+    void load() override;
 
     // Starts the system information program the registry names, or says that there is none.
     void StartSysInfo();

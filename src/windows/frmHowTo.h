@@ -12,7 +12,7 @@ public:
     explicit frmHowTo(frmMain& main);
 
     // Fills the window; ends the program when the task list file cannot be shown.
-    void load();
+    void load() override;
 
 protected:
     bool onQueryClose() override;

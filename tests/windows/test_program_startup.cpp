@@ -214,6 +214,14 @@ TEST_F(Startup, StartArgumentInAnyCaseWithBlanksStartsTheRun) {
     EXPECT_TRUE(program.windows("QuellaryMain").empty());
 }
 
+TEST_F(Startup, AltAPressesAbout) {
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    ::PostMessageA(::GetDlgItem(main, idList1), WM_SYSCHAR, 'a', 1 << 29); // 1 << 29: with Alt held
+    EXPECT_NE(program.waitForWindow("QuellaryAbout", 5s), nullptr);
+}
+
 TEST_F(Startup, HelpAndAboutOpenOnceAndOutliveTheMainWindow) {
     Program program(app.quellary());
     const HWND main = program.waitForWindow("QuellaryMain");

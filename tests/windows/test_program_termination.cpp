@@ -76,6 +76,10 @@ TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneState) {
     }
     EXPECT_EQ(toolTipText(main, ::GetDlgItem(main, idList1)), "");
     EXPECT_TRUE(program.windows("#32770").empty()) << "no box when every task was confirmed";
+    // Only the list and Restart take the focus now.
+    const HWND list = ::GetDlgItem(main, idList1);
+    EXPECT_EQ(::GetNextDlgTabItem(main, list, FALSE), ::GetDlgItem(main, idCmdRestart));
+    EXPECT_EQ(::GetNextDlgTabItem(main, ::GetDlgItem(main, idCmdRestart), FALSE), list);
     ::Sleep(300);
     EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-done.bmp"));
 }
