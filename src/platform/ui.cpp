@@ -23,6 +23,20 @@ HWND ownerForBox() {
     return active != nullptr && ::IsWindowVisible(active) ? active : nullptr;
 }
 
+// Runs the pending events; false when the program has been told to quit.
+bool runPendingEvents() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The quit belongs to the outer loop, which must still see it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        dispatch(msg);
+    }
+    return true;
+}
+
 } // namespace
 
 int messageBox(std::string_view prompt, std::string_view title, UINT buttonsAndIcon) {
@@ -36,15 +50,7 @@ void beep() {
 }
 
 void doEvents() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // The quit belongs to the outer loop, which must still see it.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        dispatch(msg);
-    }
+    (void)runPendingEvents();
 }
 
 WaitOutcome waitWithEvents(HANDLE object, DWORD timeoutMs) {
@@ -57,7 +63,10 @@ WaitOutcome waitWithEvents(HANDLE object, DWORD timeoutMs) {
             return WaitOutcome::Signalled;
         }
         if (r == WAIT_OBJECT_0 + 1) {
-            doEvents();
+            // A quit, once seen, stays posted for the outer loop and would wake this wait at once for ever.
+            if (!runPendingEvents()) {
+                return WaitOutcome::Quit;
+            }
             continue;
         }
         if (r == WAIT_TIMEOUT) {

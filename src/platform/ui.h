@@ -18,8 +18,9 @@ void beep();
 void doEvents();
 
 // Waits until `object` is signalled or `timeoutMs` have passed, running window events as they arrive.
-// Blocks between events: no processor time is spent while nothing happens.
-enum class WaitOutcome { Signalled, TimedOut };
+// Blocks between events: no processor time is spent while nothing happens. Returns early with Quit when
+// the last window has closed.
+enum class WaitOutcome { Signalled, TimedOut, Quit };
 WaitOutcome waitWithEvents(HANDLE object, DWORD timeoutMs);
 
 // Runs window events until the last window has closed; returns the exit code posted with it.

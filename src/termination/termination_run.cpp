@@ -154,7 +154,7 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
         endProgram(exitNotCarriedOut);
     }
     const WaitOutcome waited = waitWithEvents(command.process.process.get(), killToolTimeoutMs);
-    if (!main_.isOpen()) {
+    if (waited == WaitOutcome::Quit || !main_.isOpen()) {
         return TaskEnd::WindowClosed;
     }
     if (waited == WaitOutcome::TimedOut) {

@@ -1,6 +1,7 @@
 // The thin Win32 layer against the real system.
 #include "platform/files.h"
 #include "platform/program.h"
+#include "platform/ui.h"
 
 #include <gtest/gtest.h>
 
@@ -61,4 +62,24 @@ TEST(Platform, ProgramFacts) {
     ::SetEnvironmentVariableA("QUELLARY_TEST_EMPTY", "");
     EXPECT_EQ(environmentVariable("QUELLARY_TEST_EMPTY"), std::optional<std::string>(""));
     EXPECT_EQ(environmentVariable("QUELLARY_TEST_SURELY_UNSET"), std::nullopt);
+}
+
+TEST(Platform, WaitEndsOnSignalTimeoutOrQuit) {
+    const HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(waitWithEvents(event, 50), WaitOutcome::TimedOut);
+
+    ::SetEvent(event);
+    EXPECT_EQ(waitWithEvents(event, 5000), WaitOutcome::Signalled);
+    ::ResetEvent(event);
+
+    // A pending quit ends the wait at once and is left for the outer loop to see.
+    ::PostQuitMessage(7);
+    const ULONGLONG started = ::GetTickCount64();
+    EXPECT_EQ(waitWithEvents(event, 5000), WaitOutcome::Quit);
+    EXPECT_LT(::GetTickCount64() - started, 2000u);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    ::CloseHandle(event);
 }
