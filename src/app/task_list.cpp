@@ -46,11 +46,10 @@ std::vector<std::string> readDataItems(std::string_view text) {
         if (pos < text.size()) {
             if (text[pos] == ',') {
                 ++pos;
-                // A comma at the very end of the line still opens an (empty) item.
-                if (pos == text.size() || isLineBreak(text[pos])) {
-                    items.emplace_back();
-                }
+                // A comma at the end of a line still opens an (empty) item; at the end of the file the file
+                // has ended, and the item before the comma is the last one.
                 if (pos < text.size() && isLineBreak(text[pos])) {
+                    items.emplace_back();
                     pos = skipLineBreak(text, pos);
                 }
             } else {

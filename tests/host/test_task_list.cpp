@@ -41,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"HeaderCommaSplits", "[Corvana, Task List]\r\na\r\nlast\r\n", {" Task List]", "a"}},
         ReaderCase{"NoHeaderLosesFirstName", "a.exe\r\nb.exe\r\nc.exe\r\n", {"b.exe"}},
         ReaderCase{"BareLineFeeds", "[H]\na\nb\nlast\n", {"a", "b"}},
-        ReaderCase{"TrailingCommaOpensEmptyItem", "[H]\r\na,\r\nlast\r\n", {"a", ""}}),
+        ReaderCase{"TrailingCommaOpensEmptyItem", "[H]\r\na,\r\nlast\r\n", {"a", ""}},
+        ReaderCase{"TrailingCommaOnLastLineListsItsName", "[H]\r\na\r\nb,\r\n", {"a", "b"}},
+        ReaderCase{"CommaEndingTheFileOpensNoItem", "[H]\r\na\r\nb,", {"a"}}),
     [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
 
 TEST(TaskListReaderCounts, CountsHeaderAndLastItem) {
@@ -49,6 +51,7 @@ TEST(TaskListReaderCounts, CountsHeaderAndLastItem) {
     EXPECT_EQ(readTaskList("[H]\r\n").itemCount, 1u);
     EXPECT_EQ(readTaskList("[H]\r\na\r\n").itemCount, 2u);
     EXPECT_EQ(readTaskList("[H]\r\na\r\nb").itemCount, 3u);
+    EXPECT_EQ(readTaskList("[H]\r\na,").itemCount, 2u);
     EXPECT_TRUE(readTaskList("[H]").entries.empty());
 }
 
