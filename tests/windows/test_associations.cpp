@@ -1,6 +1,11 @@
 // File-type registration under both class roots, checked with the system's own reg.exe so that our reading
 // code is not the only witness of our writing code. Class and extension names carry the process id and are
 // removed afterwards.
+//
+// Wine keeps HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE\SOFTWARE\Classes as one key, so a write to either shows up
+// under both and a missing one goes unseen. Each test therefore maps HKEY_CLASSES_ROOT of this process onto a key
+// of its own under HKEY_CURRENT_USER (RegOverridePredefKey, which Wine honours for opening and creating keys).
+#include "platform/handles.h"
 #include "registry/cRegistry.h"
 
 #include <windows.h>
@@ -10,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace quellary {
 
@@ -29,7 +35,9 @@ namespace {
 const std::string pid = std::to_string(GetCurrentProcessId());
 const std::string className = "QuellaryTest." + pid;
 const std::string extension = "qt" + pid;
-const char* const classRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"};
+const std::string classesRootStandIn = "Software\\QuellaryTests\\Classes." + pid;
+// Where reg.exe, a process of its own, finds what this process wrote under each class root.
+const std::string classRoots[] = {"HKEY_CURRENT_USER\\" + classesRootStandIn, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"};
 
 // Standard output of a command line, run hidden; empty when it could not be started.
 std::string runAndCapture(std::string commandLine) {
@@ -98,17 +106,63 @@ std::set<std::string> bothQueries(const std::string& root) {
 
 class AssociationTest : public testing::Test {
 protected:
+    void SetUp() override {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, classesRootStandIn.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        classesRoot.reset(key);
+        ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classesRoot.get()), ERROR_SUCCESS);
+    }
     void TearDown() override {
-        for (const char* root : {"", "SOFTWARE\\Classes\\"}) {
-            for (const std::string& name : {className, "." + extension}) {
-                const std::string path = root + name;
-                RegDeleteTreeA(*root == '\0' ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE, path.c_str());
-                RegDeleteKeyA(*root == '\0' ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE, path.c_str());
-            }
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        classesRoot.reset();
+        RegDeleteTreeA(HKEY_CURRENT_USER, classesRootStandIn.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuellaryTests"); // only when no other run still uses it
+        for (const std::string& name : {className, "." + extension}) {
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\Classes\\" + name).c_str());
         }
     }
+    // A volatile key refuses lasting subkeys, and the class creates only lasting ones: the first write below this
+    // key fails, under this root alone.
+    static void refuseWritesBelow(HKEY root, const std::string& path) {
+        HKEY key = nullptr;
+        const std::size_t parentEnd = path.rfind('\\');
+        ASSERT_NE(parentEnd, std::string::npos);
+        ASSERT_EQ(RegCreateKeyExA(root, path.substr(0, parentEnd).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        UniqueKey parent(key);
+        ASSERT_EQ(RegCreateKeyExA(parent.get(), path.substr(parentEnd + 1).c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const UniqueKey refusing(key);
+    }
+    UniqueKey classesRoot;
     cRegistry reg;
 };
+
+// Runs the call and checks that it raised the error of a key that could not be created.
+template <class Call> testing::AssertionResult raisesKeyError(Call&& call) {
+    try {
+        std::forward<Call>(call)();
+    } catch (const RegistryError& error) {
+        if (error.number() != errRegistryKey) {
+            return testing::AssertionFailure() << "got " << error.number() << " \"" << error.description() << "\"";
+        }
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "nothing raised";
+}
+
+// Everything but the entries at or below one key.
+std::set<std::string> without(std::set<std::string> entries, const std::string& key) {
+    std::erase_if(entries, [&](const std::string& entry) {
+        return entry.rfind(key, 0) == 0 &&
+               (entry.size() == key.size() || entry[key.size()] == '|' || entry[key.size()] == '\\');
+    });
+    return entries;
+}
 
 // The entries of a default open verb with this executable path as written under one root.
 std::set<std::string> openVerbEntries(const std::string& quotedPath, const char* commandType = "REG_SZ") {
@@ -124,6 +178,27 @@ std::set<std::string> openVerbEntries(const std::string& quotedPath, const char*
             c + "\\shell\\open\\command|(Default)|" + commandType + "|" + quotedPath + " \"%1\""};
 }
 
+// Every verb and the icon, with the default menu texts and the icon index 0.
+void createEveryVerb(cRegistry& reg) {
+    reg.CreateEXEAssociation("\"C:\\App\\app.exe\"", className, "App document", extension, "", true, "", true, "", true,
+                             "", 0);
+}
+
+std::set<std::string> everyVerbEntries() {
+    const std::string& c = className;
+    const std::string path = "\"C:\\App\\app.exe\"";
+    std::set<std::string> entries = openVerbEntries(path);
+    entries.merge(std::set<std::string>{
+        c + "\\shell\\print", c + "\\shell\\print|(Default)|REG_SZ|&Print", c + "\\shell\\print\\command",
+        c + "\\shell\\print\\command|(Default)|REG_SZ|" + path + " /p \"%1\"", c + "\\shell\\add",
+        c + "\\shell\\add|(Default)|REG_SZ|&Install " + extension, c + "\\shell\\add\\command",
+        c + "\\shell\\add\\command|(Default)|REG_SZ|" + path + " /a \"%1\"", c + "\\shell\\new",
+        c + "\\shell\\new|(Default)|REG_SZ|&New", c + "\\shell\\new\\command",
+        c + "\\shell\\new\\command|(Default)|REG_SZ|" + path + " /n \"%1\"", c + "\\DefaultIcon",
+        c + "\\DefaultIcon|(Default)|REG_SZ|" + path + ",0"});
+    return entries;
+}
+
 } // namespace
 
 TEST_F(AssociationTest, WriteToBothClassRootsWritesEachRootAndEndsOnMachineRoot) {
@@ -132,7 +207,7 @@ TEST_F(AssociationTest, WriteToBothClassRootsWritesEachRootAndEndsOnMachineRoot)
     cRegistryTestAccess::WriteToBothClassRoots(reg, "x");
     EXPECT_EQ(reg.ClassKey(), hkeyLocalMachine);
     EXPECT_EQ(reg.SectionKey(), "." + extension);
-    for (const char* root : classRoots) {
+    for (const std::string& root : classRoots) {
         EXPECT_EQ(regQuery(root, "." + extension),
                   (std::set<std::string>{"." + extension, "." + extension + "|(Default)|REG_SZ|x"}))
             << root;
@@ -141,7 +216,7 @@ TEST_F(AssociationTest, WriteToBothClassRootsWritesEachRootAndEndsOnMachineRoot)
 
 TEST_F(AssociationTest, DefaultsWriteOnlyTheOpenVerb) {
     reg.CreateEXEAssociation("  C:\\App\\app.exe ", className, "App document", extension);
-    for (const char* root : classRoots) {
+    for (const std::string& root : classRoots) {
         EXPECT_EQ(bothQueries(root), openVerbEntries("\"C:\\App\\app.exe\"")) << root;
     }
     EXPECT_EQ(reg.ClassKey(), hkeyLocalMachine);
@@ -151,23 +226,44 @@ TEST_F(AssociationTest, DefaultsWriteOnlyTheOpenVerb) {
 }
 
 TEST_F(AssociationTest, EveryVerbAndTheIcon) {
-    reg.CreateEXEAssociation("\"C:\\App\\app.exe\"", className, "App document", extension, "", true, "", true, "", true,
-                             "", 0);
-    const std::string& c = className;
-    const std::string path = "\"C:\\App\\app.exe\"";
-    std::set<std::string> expected = openVerbEntries(path);
-    expected.merge(std::set<std::string>{
-        c + "\\shell\\print", c + "\\shell\\print|(Default)|REG_SZ|&Print", c + "\\shell\\print\\command",
-        c + "\\shell\\print\\command|(Default)|REG_SZ|" + path + " /p \"%1\"", c + "\\shell\\add",
-        c + "\\shell\\add|(Default)|REG_SZ|&Install " + extension, c + "\\shell\\add\\command",
-        c + "\\shell\\add\\command|(Default)|REG_SZ|" + path + " /a \"%1\"", c + "\\shell\\new",
-        c + "\\shell\\new|(Default)|REG_SZ|&New", c + "\\shell\\new\\command",
-        c + "\\shell\\new\\command|(Default)|REG_SZ|" + path + " /n \"%1\"", c + "\\DefaultIcon",
-        c + "\\DefaultIcon|(Default)|REG_SZ|" + path + ",0"});
-    for (const char* root : classRoots) {
-        EXPECT_EQ(bothQueries(root), expected) << root;
+    createEveryVerb(reg);
+    for (const std::string& root : classRoots) {
+        EXPECT_EQ(bothQueries(root), everyVerbEntries()) << root;
     }
-    EXPECT_EQ(reg.SectionKey(), c + "\\DefaultIcon");
+    EXPECT_EQ(reg.SectionKey(), className + "\\DefaultIcon");
+}
+
+TEST_F(AssociationTest, AFailureAtOneRootLeavesTheCoordinatesOfThatWrite) {
+    const std::string section = className + "\\shell";
+    reg.ValueType(regSz);
+
+    refuseWritesBelow(HKEY_CURRENT_USER, classesRootStandIn + "\\" + className);
+    reg.SectionKey(section);
+    EXPECT_TRUE(raisesKeyError([&] { cRegistryTestAccess::WriteToBothClassRoots(reg, "x"); }));
+    EXPECT_EQ(reg.ClassKey(), hkeyClassesRoot);
+    EXPECT_EQ(reg.SectionKey(), section);
+    EXPECT_EQ(regQuery(classRoots[1], className), std::set<std::string>{}) << "written after the failure";
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, className.c_str()), ERROR_SUCCESS);
+
+    refuseWritesBelow(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\" + className);
+    reg.SectionKey(section);
+    EXPECT_TRUE(raisesKeyError([&] { cRegistryTestAccess::WriteToBothClassRoots(reg, "x"); }));
+    EXPECT_EQ(reg.ClassKey(), hkeyLocalMachine);
+    EXPECT_EQ(reg.SectionKey(), "SOFTWARE\\Classes\\" + section);
+    EXPECT_EQ(regQuery(classRoots[0], section), (std::set<std::string>{section, section + "|(Default)|REG_SZ|x"}));
+}
+
+TEST_F(AssociationTest, AFailedWriteEndsTheAssociationAndKeepsTheEntriesBeforeIt) {
+    // The install command under the machine root is refused: open and print come before it, new and the icon after.
+    const std::string install = className + "\\shell\\add";
+    refuseWritesBelow(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\" + install);
+    EXPECT_TRUE(raisesKeyError([&] { createEveryVerb(reg); }));
+    EXPECT_EQ(reg.ClassKey(), hkeyLocalMachine);
+    EXPECT_EQ(reg.SectionKey(), "SOFTWARE\\Classes\\" + install + "\\command");
+    const std::set<std::string> before =
+        without(without(everyVerbEntries(), className + "\\shell\\new"), className + "\\DefaultIcon");
+    EXPECT_EQ(bothQueries(classRoots[0]), before);
+    EXPECT_EQ(bothQueries(classRoots[1]), without(before, install + "\\command"));
 }
 
 TEST_F(AssociationTest, OnePercentSignInThePathMakesOnlyTheCommandsExpandable) {
@@ -181,7 +277,7 @@ TEST_F(AssociationTest, OnePercentSignInThePathMakesOnlyTheCommandsExpandable) {
         className + "\\shell\\print|(Default)|REG_SZ|P%", className + "\\shell\\print\\command",
         className + "\\shell\\print\\command|(Default)|REG_EXPAND_SZ|" + path + " /p \"%1\"",
         className + "\\DefaultIcon", className + "\\DefaultIcon|(Default)|REG_SZ|" + path + ",2"});
-    for (const char* root : classRoots) {
+    for (const std::string& root : classRoots) {
         EXPECT_EQ(bothQueries(root), expected) << root;
     }
 }
@@ -219,7 +315,7 @@ TEST_F(AssociationTest, AdditionalVerbsNeedTriplesAndAnExistingClass) {
                                          shell + "edit\\command|(Default)|REG_SZ|notepad %1", shell + "view",
                                          shell + "view|(Default)|REG_SZ|7", shell + "view\\command",
                                          shell + "view\\command|(Default)|REG_EXPAND_SZ|v.exe %x% \"%1\""});
-    for (const char* root : classRoots) {
+    for (const std::string& root : classRoots) {
         EXPECT_EQ(bothQueries(root), expected) << root;
     }
     EXPECT_EQ(reg.ClassKey(), hkeyLocalMachine);
@@ -236,7 +332,7 @@ TEST_F(AssociationTest, AFailedAdditionalVerbDoesNotStopTheOthersButIsReported) 
     } catch (const RegistryError& error) {
         EXPECT_EQ(error.number(), errRegistryKey);
     }
-    for (const char* root : classRoots) {
+    for (const std::string& root : classRoots) {
         const std::set<std::string> entries = regQuery(root, className + "\\shell\\ok");
         EXPECT_EQ(entries.count(className + "\\shell\\ok\\command|(Default)|REG_SZ|ok.exe"), 1u) << root;
     }
