@@ -39,6 +39,45 @@ HWND hiddenOwner() {
     return owner;
 }
 
+// A list box keeps its current item once it has one; a list view loses it to a click beside the items
+// or a Ctrl+click, and the current item bounds what the clean-up after a run examines. So input that
+// leaves the list without a selection gives the selection back to the item that had it.
+LRESULT CALLBACK keepCurrentItem(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+        const int before = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        const LRESULT result = ::DefSubclassProc(list, msg, wParam, lParam);
+        if (before >= 0 && before < ListView_GetItemCount(list) && ListView_GetNextItem(list, -1, LVNI_SELECTED) < 0) {
+            ListView_SetItemState(list, before, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        return result;
+    }
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(list, keepCurrentItem, 0);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(list, msg, wParam, lParam);
+}
+
+// Esc in a multi-line text box makes the control close its whole window; our windows close only by
+// their frame, their system menu and Alt+F4.
+LRESULT CALLBACK ignoreEscape(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if ((msg == WM_KEYDOWN || msg == WM_CHAR) && wParam == VK_ESCAPE) {
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(edit, ignoreEscape, 0);
+    }
+    return ::DefSubclassProc(edit, msg, wParam, lParam);
+}
+
 DWORD formStyle() {
     return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 }
@@ -65,7 +104,7 @@ ChildClass childClassFor(ControlKind kind) {
     case ControlKind::Frame:
         return {"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::Picture:
-        return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
+        return {"STATIC", SS_BITMAP, 0}; // the picture at its natural size, never stretched
     case ControlKind::CheckList:
         return {WC_LISTVIEWA, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
                 WS_EX_CLIENTEDGE};
@@ -266,10 +305,12 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
                 lastFocus_ = focus;
             }
         } else {
-            ::SetFocus(lastFocus_ != nullptr && ::IsChild(hwnd_, lastFocus_)
-                           ? lastFocus_
-                           : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+            restoreFocus();
         }
+        return 0;
+    case WM_SETFOCUS:
+        // The focus given to the window itself goes on to a control, where keys reach it.
+        restoreFocus();
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
@@ -353,14 +394,27 @@ void Form::buildControls() {
             column.mask = LVCF_WIDTH;
             column.cx = 100;
             ::SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+            ::SetWindowSubclass(child, keepCurrentItem, 0, 0);
             break;
         }
         case ControlKind::TextBox:
             ::SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
+            ::SetWindowSubclass(child, ignoreEscape, 0, 0);
             break;
         default:
             break;
         }
+    }
+}
+
+void Form::restoreFocus() {
+    // A control hidden or disabled since it had the focus (the done state hides three buttons) must not
+    // get it back: Space would still press a hidden button.
+    const bool usable = lastFocus_ != nullptr && ::IsChild(hwnd_, lastFocus_) && ::IsWindowVisible(lastFocus_) &&
+                        ::IsWindowEnabled(lastFocus_);
+    const HWND target = usable ? lastFocus_ : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target != nullptr) {
+        ::SetFocus(target);
     }
 }
 

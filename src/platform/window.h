@@ -63,6 +63,8 @@ private:
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void buildControls();
     void applyLayout();
+    // As in a dialog: the focus goes back to the control that had it, or to the first in the tab order.
+    void restoreFocus();
     void sizeWindowForDpi(const RECT* suggested);
     [[nodiscard]] const ControlSpec* specFor(HWND child) const;
     LRESULT colorFor(HWND child, HDC dc);

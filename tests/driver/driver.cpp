@@ -214,6 +214,17 @@ bool press(HWND parent, int id) {
     return true;
 }
 
+HWND focusedControl(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+void pressKey(HWND control, WPARAM key) {
+    ::PostMessageA(control, WM_KEYDOWN, key, 1);
+    ::PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
 bool isVisible(HWND parent, int id) {
     return ::IsWindowVisible(::GetDlgItem(parent, id)) != 0;
 }

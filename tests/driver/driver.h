@@ -68,6 +68,11 @@ void answer(HWND box, int buttonId);
 // Presses a button the way a click does; refuses (returns false) when it is hidden or disabled.
 bool press(HWND parent, int id);
 
+// The window that has the keyboard focus in the thread of another process's window.
+HWND focusedControl(HWND window);
+// A key pressed and released on a control, through the program's own message loop.
+void pressKey(HWND control, WPARAM key);
+
 bool isVisible(HWND parent, int id);
 bool isEnabled(HWND parent, int id);
 

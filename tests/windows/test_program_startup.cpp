@@ -144,6 +144,21 @@ TEST_F(Startup, ListShowsTheEntriesInFileOrderAllTicked) {
     }
 }
 
+TEST_F(Startup, AClickBesideTheItemsKeepsTheCurrentItem) {
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    const HWND list = ::GetDlgItem(main, idList1);
+    RECT client;
+    ::GetClientRect(list, &client);
+    const LPARAM below = MAKELPARAM(client.right / 2, client.bottom - 4);
+    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, below);
+    ::PostMessageA(list, WM_LBUTTONUP, 0, below);
+    ::Sleep(300);
+    EXPECT_EQ(listCurrent(list), 0);
+    EXPECT_EQ(listItems(list).size(), 2u);
+}
+
 TEST_F(Startup, TaskListsThatListNothingAreRefusedByName) {
     for (const char* content : {"", "[Corvana Task List]\r\n", "[Corvana Task List]\r\nonly.exe\r\n"}) {
         SCOPED_TRACE(content);

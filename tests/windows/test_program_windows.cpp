@@ -21,19 +21,6 @@ namespace {
 
 const std::string helpCaption = "How To Modify The List of Corvana Tasks That Are Searched For and Quelled";
 
-// The control of another process's window that has the keyboard focus.
-HWND focusedControl(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
-// A key pressed and released on a control, through the program's own message loop.
-void pressKey(HWND control, WPARAM key) {
-    ::PostMessageA(control, WM_KEYDOWN, key, 1);
-    ::PostMessageA(control, WM_KEYUP, key, 0xC0000001);
-}
-
 using Box = MessageBoxContent;
 
 // Waits for a message box of the program, reads it whole and answers it with OK.
@@ -97,6 +84,13 @@ TEST_F(HelpWindow, ShowsTheHelpTextAndTheFileAsItIs) {
     EXPECT_EQ(controlText(help, help_window::idTxtTaskList), readFile(app.file("quellary.ini")));
     EXPECT_EQ(controlText(help, help_window::idLabel1), "Contents of your current Quellary.ini file.");
     EXPECT_TRUE(waitUntil([&] { return ::GetDlgCtrlID(focusedControl(help)) == help_window::idTxtTaskList; }, 5s));
+    // Esc is a key like any other in the text boxes: the window closes only by its frame.
+    for (const int box : {help_window::idTxtTaskList, help_window::idTxtHowTo}) {
+        pressKey(::GetDlgItem(help, box), VK_ESCAPE);
+        ::PostMessageA(::GetDlgItem(help, box), WM_CHAR, VK_ESCAPE, 1);
+    }
+    ::Sleep(500);
+    ASSERT_TRUE(::IsWindow(help)) << "Esc closed the help window";
 
     // The help text's lines are as far apart as Arial's at 12 points (16 pixels at 96 dots per inch).
     const HDC screen = ::GetDC(nullptr);
@@ -169,6 +163,8 @@ TEST_F(HelpWindow, ReadsTheFileWhenItOpensNotWhenBroughtToTheFront) {
     EXPECT_EQ(readFile(app.file("quellary.ini")), after);
     EXPECT_TRUE(waitUntil([&] { return ::GetForegroundWindow() == main; }, 5s))
         << "closing the help window gives the main window the focus";
+    EXPECT_TRUE(waitUntil([&] { return ::GetParent(focusedControl(main)) == main; }, 5s))
+        << "the focus is on a control of the main window, where keys reach it";
 
     const HWND reopened = openHelp(program);
     ASSERT_NE(reopened, nullptr);
