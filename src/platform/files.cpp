@@ -51,10 +51,29 @@ bool writeNewFile(const std::string& path, std::string_view bytes, FileError* er
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
-        capture(error, ::GetLastError());
+        // A short write that reports success leaves no error of its own: the disk is full.
+        const DWORD code = ::GetLastError();
+        capture(error, code != ERROR_SUCCESS ? code : static_cast<DWORD>(ERROR_DISK_FULL));
+        // A part of the content must not be taken for the whole file later.
+        file.reset();
+        ::DeleteFileA(path.c_str());
         return false;
     }
     return true;
+}
+
+bool emptyFile(const std::string& path, FileError* error) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+        return true;
+    }
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || ::DeleteFileA(path.c_str())) {
+        return true;
+    }
+    capture(error, code);
+    return false;
 }
 
 bool copyFileTo(const std::string& from, const std::string& to, FileError* error) {

@@ -20,8 +20,14 @@ struct FileError {
 // The file's bytes, or the reason they could not be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, FileError* error = nullptr);
 
-// Creates a file that must not exist yet and writes `bytes`; false with the reason on failure.
+// Creates a file that must not exist yet and writes `bytes`; false with the reason on failure, and then
+// no file is left behind.
 [[nodiscard]] bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error = nullptr);
+
+// Leaves no content at `path` that could be read again: an existing file is emptied (kept, so that it can
+// be written again where new files cannot be made), or deleted when it cannot be emptied. True also
+// when there is no file.
+[[nodiscard]] bool emptyFile(const std::string& path, FileError* error = nullptr);
 
 [[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, FileError* error = nullptr);
 

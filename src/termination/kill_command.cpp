@@ -8,12 +8,18 @@ std::string commandPrefix(std::string_view osFamily) {
 
 std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile) {
     std::string line(prefix);
-    line.append(taskName).append(" > ").append(resultFile);
+    line.append(taskName).append(" > ");
+    // The user's temporary folder may hold blanks, which would end the redirection's target.
+    if (resultFile.find_first_of(" \t") != std::string_view::npos) {
+        line.append("\"").append(resultFile).append("\"");
+    } else {
+        line.append(resultFile);
+    }
     return line;
 }
 
-bool needsDirectStart(std::string_view taskName) {
-    for (const char c : taskName) {
+bool needsDirectStart(std::string_view text) {
+    for (const char c : text) {
         if (static_cast<unsigned char>(c) < ' ' || std::string_view("&|<>^()@%!\"").find(c) != std::string_view::npos) {
             return true;
         }

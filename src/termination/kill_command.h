@@ -15,13 +15,13 @@ inline constexpr std::string_view defaultResultFile = "C:\\killed.lst";
 // "cmd /c endprocx.exe " on the NT family, "command.com /c endprocx.exe " otherwise (also for no family).
 std::string commandPrefix(std::string_view osFamily);
 
-// prefix + task name as listed + " > " + result file.
+// prefix + task name as listed + " > " + result file, the file quoted when it holds a blank.
 std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile);
 
-// True when the command interpreter would read part of the name as something other than text (a second
-// command, a redirection, a variable, an escape). Such a name is handed to the tool without the
-// interpreter, so that it cannot run as a command.
-bool needsDirectStart(std::string_view taskName);
+// True when the command interpreter would read part of the text as something other than text (a second
+// command, a redirection, a variable, an escape), even within quotes. A task name or result file like
+// that is handed to the tool without the interpreter, so that no part of it can run as a command.
+bool needsDirectStart(std::string_view text);
 
 enum class Verdict {
     Killed,       // found and terminated: the tick stays

@@ -62,7 +62,7 @@ KillCommand startKillCommand(const std::string& commandLine, const std::string& 
     options.showWindow = SW_HIDE;
     options.directory = toolDirectory; // the interpreter looks for the bare tool name here first
     options.job = command.job.get();
-    if (!needsDirectStart(task)) {
+    if (!needsDirectStart(task) && !needsDirectStart(resultFile)) {
         command.process = startProgram(commandLine, options);
         return command;
     }
@@ -125,9 +125,13 @@ void TerminationRun::run() {
             messageBox(unconfirmedMessage(unconfirmed_));
         }
 
-        stepMark_ = markPruneTop;
         CheckList list = main_.list1();
-        if (prune(list) == PruneOutcome::ListEmpty) {
+        const auto enter = [this](PrunePhase phase) {
+            stepMark_ = phase == PrunePhase::Top    ? markPruneTop
+                        : phase == PrunePhase::Tick ? markPruneRemove
+                                                    : markPruneBound;
+        };
+        if (prune(list, enter) == PruneOutcome::ListEmpty) {
             messageBox(noTasksActiveText, noTasksActiveTitle);
         }
         stepMark_ = markPruneBound;
@@ -147,7 +151,9 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
     const std::string commandLine = killCommandLine(prefix_, task, resultFile_);
 
     // Whatever an earlier task or run left there must never be read as this task's verdict.
-    (void)deleteFileAt(resultFile_);
+    if (FileError error; !emptyFile(resultFile_, &error)) {
+        throw RunFailure(error.code, error.description);
+    }
     KillCommand command = startKillCommand(commandLine, task, main_.killToolDirectory, resultFile_);
     if (command.process.processId == 0) {
         messageBox(startFailureMessage(commandLine));

@@ -15,6 +15,13 @@ TEST(KillCommand, PrefixFollowsTheFamilyExactly) {
     }
 }
 
+TEST(KillCommand, AResultFileWithBlanksIsQuoted) {
+    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cv mail.exe", "C:\\Users\\A B\\Temp\\killed.lst"),
+              "cmd /c endprocx.exe cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"");
+    EXPECT_TRUE(needsDirectStart("C:\\Users\\A&B\\Temp\\killed.lst"));
+    EXPECT_TRUE(needsDirectStart("C:\\Users\\%X%\\Temp\\killed.lst"));
+}
+
 TEST(KillCommand, TaskNameGoesInVerbatim) {
     EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cvmail.exe", "C:\\killed.lst"),
               "cmd /c endprocx.exe cvmail.exe > C:\\killed.lst");
@@ -72,11 +79,13 @@ struct FakeList {
     std::vector<std::pair<std::string, bool>> items;
     int selected = -1;
     std::vector<std::string> removed;
+    std::string phases; // one letter a phase: Top, tick (K), Bound; "-" for a removal
 
     [[nodiscard]] int count() const { return static_cast<int>(items.size()); }
     [[nodiscard]] bool isTicked(int i) const { return items.at(static_cast<std::size_t>(i)).second; }
     [[nodiscard]] int current() const { return selected; }
     void remove(int i) {
+        phases += '-';
         removed.push_back(items.at(static_cast<std::size_t>(i)).first);
         items.erase(items.begin() + i);
         if (i == selected) {
@@ -93,6 +102,10 @@ struct FakeList {
         return n;
     }
 };
+
+PruneOutcome prune(FakeList& list) {
+    return quellary::prune(list, [&list](PrunePhase phase) { list.phases += "TKB"[static_cast<int>(phase)]; });
+}
 
 FakeList listOf(const std::string& ticks, int selected) {
     FakeList list;
@@ -133,4 +146,10 @@ TEST(Prune, ACurrentItemMovedUpBoundsThePass) {
     FakeList list = listOf("x.x..", 2);
     EXPECT_EQ(prune(list), PruneOutcome::Done);
     EXPECT_EQ(list.names(), (std::vector<std::string>{"a", "c", "d", "e"})) << "items below the current one stay";
+}
+
+TEST(Prune, AnnouncesEachStepBeforeItRuns) {
+    FakeList list = listOf("x.", 1);
+    EXPECT_EQ(prune(list), PruneOutcome::Done);
+    EXPECT_EQ(list.phases, "TKBTK-TKB");
 }

@@ -51,6 +51,23 @@ TEST(Platform, FilesReadBackByteForByte) {
     ::DeleteFileA(path.c_str());
 }
 
+TEST(Platform, EmptyingKeepsTheFileButNotItsContent) {
+    const std::string path = tempPath("emptied");
+    ASSERT_TRUE(writeNewFile(path, "old verdict\r\n"));
+    EXPECT_TRUE(emptyFile(path));
+    EXPECT_EQ(readWholeFile(path), std::optional<std::string>(""));
+    EXPECT_TRUE(emptyFile(path + "-missing")) << "nothing there is nothing to read";
+    EXPECT_FALSE(fileExists(path + "-missing"));
+
+    const HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    FileError error;
+    EXPECT_FALSE(emptyFile(path, &error)) << "a file held by another cannot be emptied nor deleted";
+    EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    ::CloseHandle(held);
+    ::DeleteFileA(path.c_str());
+}
+
 TEST(Platform, ProgramFacts) {
     EXPECT_EQ(platformCode(), VER_PLATFORM_WIN32_NT);
     const std::string directory = executableDirectory();

@@ -84,6 +84,64 @@ TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneState) {
     EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-done.bmp"));
 }
 
+TEST_F(Termination, TheDoneStateGivesTheFocusOnlyToControlsItShows) {
+    app.put("quellary.ini", taskListFile({"cvfocus.exe", "cvnone.exe"}));
+    RunningTask task(app, "cvfocus.exe");
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    // About pressed from the keyboard: the button keeps the focus while the box is open and gets it back.
+    for (int tabs = 0; tabs < 5 && ::GetDlgCtrlID(focusedControl(main)) != idCmdAbout; ++tabs) {
+        pressKey(focusedControl(main), VK_TAB);
+        ::Sleep(100);
+    }
+    ASSERT_EQ(::GetDlgCtrlID(focusedControl(main)), idCmdAbout);
+    pressKey(focusedControl(main), VK_SPACE);
+    const HWND about = program.waitForWindow("QuellaryAbout", 5s);
+    ASSERT_NE(about, nullptr);
+    ::PostMessageA(about, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return program.windows("QuellaryAbout").empty(); }));
+
+    ASSERT_TRUE(press(main, idCmdStart));
+    ASSERT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }, runTimeout));
+    const auto focusIsOnAShownControl = [&] {
+        const HWND focus = focusedControl(main);
+        return ::GetParent(focus) == main && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
+    };
+    EXPECT_TRUE(waitUntil(focusIsOnAShownControl, 5s)) << "hiding About left the focus out of reach";
+    ::SendMessageA(main, WM_ACTIVATE, WA_INACTIVE, 0);
+    ::SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(waitUntil(focusIsOnAShownControl, 5s)) << "the hidden About button got the focus back";
+}
+
+TEST_F(Termination, AResultFileInATemporaryFolderWithBlanksOrSymbolsIsUsedWhole) {
+    // The usual place is taken: the run falls back to the user's temporary folder.
+    const std::string usual = "C:\\killed.lst";
+    writeFile(usual, "left by someone else\r\n");
+    const HANDLE held = ::CreateFileA(usual.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    for (const char* folder : {"temp dir", "temp&(dir)"}) {
+        SCOPED_TRACE(folder);
+        const std::string temp = app.file(folder);
+        ASSERT_TRUE(::CreateDirectoryA(temp.c_str(), nullptr));
+        app.put("quellary.ini", taskListFile({"cvnone.exe", "cvtemp.exe"}));
+        RunningTask task(app, "cvtemp.exe");
+        Launch launch = app.quellary();
+        launch.environment["TMP"] = temp;
+        launch.environment["TEMP"] = temp;
+        Program program(launch);
+        const HWND main = runToDoneState(program);
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(task.endsWithin(5s));
+        EXPECT_EQ(texts(listItems(::GetDlgItem(main, idList1))), std::vector<std::string>{"cvtemp.exe"});
+        EXPECT_NE(readFile(temp + "\\killed.lst").find("Killed"), std::string::npos);
+        EXPECT_TRUE(program.windows("#32770").empty()) << "every verdict was read";
+    }
+    ::CloseHandle(held);
+    EXPECT_EQ(readFile(usual), "left by someone else\r\n");
+    ::DeleteFileA(usual.c_str());
+}
+
 TEST_F(Termination, NothingRunningEmptiesTheListAndSaysSo) {
     app.put("quellary.ini", taskListFile({"cvnone1.exe", "cvnone2.exe", ""}));
     // A verdict left by an earlier run must not be taken for this run's.
