@@ -33,8 +33,8 @@ CheckList frmMain::list1() const {
 }
 
 void frmMain::load() {
-    setCaption(mainCaption());
     centerOnScreen();
+    setCaption(mainCaption());
     addToolTip();
     const std::string applicationDirectory = withTrailingBackslash(executableDirectory());
     placeKillTool(applicationDirectory);

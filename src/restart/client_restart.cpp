@@ -7,6 +7,7 @@
 #include "registry/cRegistry.h"
 #include "restart/restart_plan.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace quellary {
@@ -74,7 +75,11 @@ RestartAttempt restartClient() {
     RestartAttempt attempt;
     attempt.outcome = RestartOutcome::StartFailed;
     try {
-        const ClientLaunch launch = clientLaunch(entry, {isFile(clientProgramText(entry)), isDirectory(entry.path)});
+        const std::vector<ProgramCandidate> candidates = programCandidates(entry);
+        const auto found = std::find_if(candidates.begin(), candidates.end(),
+                                        [](const ProgramCandidate& c) { return isFile(c.file); });
+        const ClientLaunch launch =
+            clientLaunch(entry, found != candidates.end() ? &*found : nullptr, isDirectory(entry.path));
         StartOptions options;
         options.showWindow = SW_SHOWNORMAL;
         options.application = launch.application;

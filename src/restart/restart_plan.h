@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quellary {
 
@@ -39,16 +40,24 @@ struct ClientLaunch {
     std::string directory;   // the new process's current directory; empty: ours
 };
 
-// What the shell found on disk about the entry.
-struct ClientFiles {
-    bool programIsFile = false;   // the joined text names an existing file
-    bool pathIsDirectory = false; // "Path" names an existing directory
+// A file the joined text may name as the client's program, and how much of the text names it; the rest of
+// the text is the program's arguments.
+struct ProgramCandidate {
+    std::string file;
+    std::size_t textLength = 0;
 };
 
-// A text with blanks started as a bare command line is cut at its first blank that names a program
-// ("C:\Program Files\..." runs "C:\Program.exe" if there is one). Such a text, and any text that names an
-// existing file, is started as exactly that file or not at all. The client runs in its own directory, as
-// a shortcut would start it.
-[[nodiscard]] ClientLaunch clientLaunch(const ClientEntry& entry, const ClientFiles& found);
+// A text with blanks started as a bare command line is cut at the first blank that leaves the name of a
+// program ("C:\Program Files\..." runs "C:\Program.exe" if there is one). Here the program's file is
+// looked for in "Path" alone: the whole text first, then each part that ends at a blank of "Name" (the
+// rest being arguments), longest first, each as it stands and, when its file name has no extension,
+// with ".exe", as the bare start would add it.
+[[nodiscard]] std::vector<ProgramCandidate> programCandidates(const ClientEntry& entry);
+
+// `program`: the first candidate that is an existing file, or nothing. A found program is started as
+// exactly that file; a text with blanks that names none is not started bare but as the whole text, which
+// fails. The client runs in its own directory, as a shortcut would start it.
+[[nodiscard]] ClientLaunch clientLaunch(const ClientEntry& entry, const ProgramCandidate* program,
+                                        bool pathIsDirectory);
 
 } // namespace quellary

@@ -71,7 +71,8 @@ inline constexpr std::array<ControlSpec, 11> controls{{
      ControlKind::CenteredLabel,
      idLabel2,
      8,
-     "If you like this program, send a note to its author.",
+     // No address is published: the sentence stands without one.
+     "If you like this program, send a note to ",
      {0, 2040, 5685, 360},
      {"MS Sans Serif", 975},
      true,

@@ -338,7 +338,7 @@ TEST_F(AboutBox, ShowsTitleAndVersion) {
     EXPECT_EQ(text(about), "About Quellary");
     EXPECT_EQ(controlText(about, about_box::idLblTitle), "Quellary");
     EXPECT_EQ(controlText(about, about_box::idLblVersion), "Version 3.1.0");
-    EXPECT_EQ(controlText(about, about_box::idLabel2), "If you like this program, send a note to its author.");
+    EXPECT_EQ(controlText(about, about_box::idLabel2), "If you like this program, send a note to ");
     EXPECT_TRUE(waitUntil([&] { return ::GetDlgCtrlID(focusedControl(about)) == about_box::idCmdOK; }, 5s));
     EXPECT_NE(::GetWindow(about, GW_OWNER), nullptr) << "owned, so no taskbar button of its own";
     RECT client;

@@ -195,11 +195,17 @@ TEST_F(Restart, AProgramPathWithBlanksNeverStartsAProgramNamedByItsFirstWord) {
     EXPECT_EQ(restart(), RestartOutcome::StartFailed);
     EXPECT_EQ(markOf(decoy), "");
 
-    SCOPED_TRACE("client present");
     installClient(program + "client.exe");
-    EXPECT_EQ(restart(), RestartOutcome::Started);
-    EXPECT_NE(markOf(program + "client.exe"), "");
-    EXPECT_EQ(markOf(decoy), "");
+    for (const char* name : {"client.exe", "client", "client.exe /min"}) {
+        SCOPED_TRACE(std::string("client present, named ") + name);
+        ASSERT_TRUE(writeEntry(mainKey, nativeView, {data, program, name}));
+        ::DeleteFileA((program + "client.exe.started").c_str());
+        EXPECT_EQ(restart(), RestartOutcome::Started);
+        const std::string mark = markOf(program + "client.exe");
+        EXPECT_NE(mark, "");
+        EXPECT_EQ(mark.find("/min") != std::string::npos, std::string(name).ends_with("/min")) << mark;
+        EXPECT_EQ(markOf(decoy), "");
+    }
 }
 
 // The registry class in the 32-bit view: written, read, listed and deleted there, and nowhere else.
