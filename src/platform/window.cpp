@@ -104,7 +104,7 @@ ChildClass childClassFor(ControlKind kind) {
     case ControlKind::Frame:
         return {"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::Picture:
-        return {"STATIC", SS_BITMAP, 0}; // the picture at its natural size, never stretched
+        return {"STATIC", SS_BITMAP, 0};
     case ControlKind::CheckList:
         return {WC_LISTVIEWA, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
                 WS_EX_CLIENTEDGE};
@@ -423,10 +423,16 @@ void Form::applyLayout() {
         const ControlSpec& c = spec_.controls[i];
         const HWND child = control(c.id);
         const TwipsRect r = formRect(c, spec_.controls);
-        const int height = c.kind == ControlKind::Line ? ::MulDiv(c.linePixels, dpi_, USER_DEFAULT_SCREEN_DPI)
-                                                       : twipsToPixels(r.height, dpi_);
-        ::MoveWindow(child, twipsToPixels(r.left, dpi_), twipsToPixels(r.top, dpi_), twipsToPixels(r.width, dpi_),
-                     height, TRUE);
+        int width = twipsToPixels(r.width, dpi_);
+        int height = c.kind == ControlKind::Line ? ::MulDiv(c.linePixels, dpi_, USER_DEFAULT_SCREEN_DPI)
+                                                 : twipsToPixels(r.height, dpi_);
+        BITMAP picture{};
+        if (c.kind == ControlKind::Picture && ::GetObjectA(picture_.get(), sizeof picture, &picture) != 0) {
+            // The picture keeps its natural size at every DPI; a static control would stretch it to its own.
+            width = picture.bmWidth;
+            height = picture.bmHeight;
+        }
+        ::MoveWindow(child, twipsToPixels(r.left, dpi_), twipsToPixels(r.top, dpi_), width, height, TRUE);
         if (isDecoration(c.kind)) {
             if (c.kind == ControlKind::IconPicture) {
                 const int size = ::MulDiv(32, dpi_, USER_DEFAULT_SCREEN_DPI);

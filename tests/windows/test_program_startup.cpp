@@ -222,6 +222,64 @@ TEST_F(Startup, ReadyWindowAsDesigned) {
     EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-ready.bmp"));
 }
 
+namespace {
+
+// The screen's dots per inch for programs started while it lives: Wine reads them from the registry as
+// each program starts.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi) {
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                          nullptr, &key_, nullptr);
+        DWORD size = sizeof saved_;
+        hadValue_ = ::RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_), &size) ==
+                    ERROR_SUCCESS;
+        ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~SystemDpi() {
+        if (hadValue_) {
+            ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
+        } else {
+            ::RegDeleteValueA(key_, "LogPixels");
+        }
+        ::RegCloseKey(key_);
+    }
+    SystemDpi(const SystemDpi&) = delete;
+    SystemDpi& operator=(const SystemDpi&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD saved_ = 0;
+    bool hadValue_ = false;
+};
+
+} // namespace
+
+TEST_F(Startup, LaidOutInTwipsAtTheScreensDpi) {
+    for (const int dpi : {120, 144}) {
+        SCOPED_TRACE(dpi);
+        const SystemDpi setting(static_cast<DWORD>(dpi));
+        Program program(app.quellary());
+        const HWND main = program.waitForWindow("QuellaryMain");
+        ASSERT_NE(main, nullptr);
+        const auto pixels = [dpi](int twips) { return ::MulDiv(twips, dpi, 1440); };
+        RECT client;
+        ::GetClientRect(main, &client);
+        EXPECT_EQ(client.right, pixels(6120));
+        EXPECT_EQ(client.bottom, pixels(5520));
+        const RECT list = childRect(main, idList1);
+        EXPECT_EQ(list.left, pixels(2265));
+        EXPECT_EQ(list.top, pixels(345));
+        EXPECT_EQ(list.right - list.left, pixels(2025));
+        const RECT picture = childRect(main, idImage1);
+        EXPECT_EQ(picture.left, pixels(120 + 90)); // within Frame1
+        EXPECT_EQ(picture.right - picture.left, 123) << "the picture keeps its natural size";
+        EXPECT_EQ(picture.bottom - picture.top, 325);
+        ::Sleep(300);
+        EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-ready-" + std::to_string(dpi) + "dpi.bmp"));
+    }
+}
+
 TEST_F(Startup, StartArgumentInAnyCaseWithBlanksStartsTheRun) {
     Program program(app.quellary("  start  "));
     // The unattended run ends the program without ever showing the main window.
