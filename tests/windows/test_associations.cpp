@@ -76,7 +76,13 @@ std::string runAndCapture(std::string commandLine) {
 // Every key and value below root\name as reg.exe lists it, one line each, paths relative to root:
 // "key" for a key, "key|value name|type|data" for a value.
 std::set<std::string> regQuery(const std::string& root, const std::string& name) {
-    std::istringstream lines(runAndCapture("reg query \"" + root + "\\" + name + "\" /s"));
+    // reg.exe always prints something, an error for a missing key included: nothing at all means it did not
+    // run, which once happened under load, and says nothing about the registry.
+    std::string output;
+    for (int attempt = 0; attempt < 3 && output.empty(); ++attempt) {
+        output = runAndCapture("reg query \"" + root + "\\" + name + "\" /s");
+    }
+    std::istringstream lines(output);
     std::set<std::string> entries;
     std::string key;
     for (std::string line; std::getline(lines, line);) {
