@@ -39,11 +39,20 @@ int CheckList::append(std::string_view text) {
     item.mask = LVIF_TEXT;
     item.iItem = count();
     item.pszText = copy.data();
-    return static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int position = static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    fitColumn();
+    return position;
 }
 
 void CheckList::remove(int index) {
     ListView_DeleteItem(list_, index);
+    fitColumn();
+}
+
+void CheckList::fitColumn() {
+    // The one column fills the width beside the vertical scroll bar, which comes and goes with the items;
+    // a column sized before it came would need a horizontal scroll bar as well.
+    ListView_SetColumnWidth(list_, 0, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 int CheckList::current() const {

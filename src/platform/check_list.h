@@ -26,6 +26,8 @@ public:
     void setCurrent(int index);
 
 private:
+    void fitColumn();
+
     HWND list_;
 };
 

@@ -129,7 +129,11 @@ TEST_F(Startup, MissingTaskListAcceptedWritesTheDefaultAndListsIt) {
         EXPECT_TRUE(items[i].ticked) << i;
     }
     EXPECT_EQ(items.back().text, "");
-    EXPECT_EQ(listCurrent(::GetDlgItem(program.waitForWindow("QuellaryMain"), idList1)), 0);
+    const HWND list = ::GetDlgItem(program.waitForWindow("QuellaryMain"), idList1);
+    EXPECT_EQ(listCurrent(list), 0);
+    const LONG style = ::GetWindowLongA(list, GWL_STYLE);
+    EXPECT_TRUE(style & WS_VSCROLL) << "28 entries need scrolling";
+    EXPECT_FALSE(style & WS_HSCROLL) << "the names fit beside the vertical scroll bar";
 }
 
 TEST_F(Startup, ListShowsTheEntriesInFileOrderAllTicked) {
