@@ -1,4 +1,4 @@
-// The program's title and version as the user sees them.
+// The program's title, version and exit codes as the user and its callers see them.
 #pragma once
 
 #include "res/version.h"
@@ -9,6 +9,13 @@
 namespace quellary {
 
 inline constexpr std::string_view appTitle = "Quellary";
+
+// How the program ends when it ends on its own; the unattended run reports its outcome this way.
+enum ExitCode : int {
+    exitDone = 0,          // every task handled, none left running
+    exitTasksMayRun = 1,   // some task was found but may still be running
+    exitNotCarriedOut = 2, // the run (or the start-up) could not be carried out
+};
 
 // Major, minor and revision as plain decimal digits joined by full stops: "3.1.0".
 inline std::string versionText() {

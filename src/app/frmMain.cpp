@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/app_info.h"
 #include "app/frmMain_layout.h"
 #include "app/startup.h"
 #include "app/task_list.h"

@@ -11,13 +11,6 @@ namespace quellary {
 class frmHowTo;
 class frmAbout;
 
-// How the program ends when it ends on its own; the unattended run reports its outcome this way.
-enum ExitCode : int {
-    exitDone = 0,          // every task handled, none left running
-    exitTasksMayRun = 1,   // some task was found but may still be running
-    exitNotCarriedOut = 2, // the run (or the start-up) could not be carried out
-};
-
 class frmMain final : public Form {
 public:
     frmMain(frmHowTo& howTo, frmAbout& about);

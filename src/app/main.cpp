@@ -1,4 +1,6 @@
 #include "app/frmMain.h"
+
+#include "app/app_info.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 #include "windows/frmAbout.h"

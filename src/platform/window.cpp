@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "app/app_info.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 #include "res/resource.h"
@@ -251,11 +252,11 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     try {
         return form->handle(msg, wParam, lParam);
     } catch (const std::exception& e) {
-        messageBox(std::string("Quellary has met an unexpected failure and must end:\r\n") + e.what());
+        messageBox(std::string(appTitle) + " has met an unexpected failure and must end:\r\n" + e.what());
     } catch (...) {
-        messageBox("Quellary has met an unexpected failure and must end.");
+        messageBox(std::string(appTitle) + " has met an unexpected failure and must end.");
     }
-    endProgram(2);
+    endProgram(exitNotCarriedOut);
 }
 
 LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,6 @@
 #include "restart/client_restart.h"
 
-#include "app/frmMain.h"
+#include "app/app_info.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"

@@ -1,5 +1,6 @@
 #include "termination/termination_run.h"
 
+#include "app/app_info.h"
 #include "app/Module1.h"
 #include "app/frmMain.h"
 #include "app/frmMain_layout.h"

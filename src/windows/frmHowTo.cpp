@@ -1,5 +1,6 @@
 #include "windows/frmHowTo.h"
 
+#include "app/app_info.h"
 #include "app/frmMain.h"
 #include "app/startup.h"
 #include "app/task_list.h"
