@@ -33,14 +33,17 @@ CheckList frmMain::list1() const {
     return CheckList(control(idList1));
 }
 
+std::string frmMain::taskListPath() {
+    return withTrailingBackslash(executableDirectory()) + std::string(taskListFileName);
+}
+
 void frmMain::load() {
     centerOnScreen();
     setCaption(mainCaption());
     addToolTip();
-    const std::string applicationDirectory = withTrailingBackslash(executableDirectory());
-    placeKillTool(applicationDirectory);
+    placeKillTool(withTrailingBackslash(executableDirectory()));
 
-    const std::string taskListPath = applicationDirectory + std::string(taskListFileName);
+    const std::string taskListPath = frmMain::taskListPath();
     if (!fileExists(taskListPath)) {
         const MessageText ask = createTaskListMessage();
         if (messageBox(ask.prompt, ask.title, MB_YESNO) == IDNO) {

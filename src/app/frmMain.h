@@ -21,6 +21,9 @@ public:
 
     [[nodiscard]] CheckList list1() const;
 
+    // The task list file: its name in the application directory.
+    [[nodiscard]] static std::string taskListPath();
+
     // "95", "NT", or empty: which command interpreter runs the kill tool.
     std::string OSFamily;
     // Where the kill tool lies: the Windows directory, or the application directory when the Windows
@@ -41,7 +44,7 @@ protected:
 private:
     void centerOnScreen();
     void placeKillTool(const std::string& applicationDirectory);
-    void fillTaskList(const std::string& applicationDirectory);
+    void fillTaskList(const std::string& taskListPath);
     void addToolTip();
 
     frmHowTo& howTo_;

@@ -33,6 +33,9 @@ std::optional<std::string> readWholeFile(const std::string& path, FileError* err
         DWORD got = 0;
         if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
             capture(error, ::GetLastError());
+            if (error != nullptr) {
+                error->whileOpening = false;
+            }
             return std::nullopt;
         }
         if (got == 0) {

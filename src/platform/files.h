@@ -14,10 +14,12 @@ namespace quellary {
 
 struct FileError {
     DWORD code = 0;
-    std::string description; // the system's text for `code`
+    std::string description;  // the system's text for `code`
+    bool whileOpening = true; // false: the file was open and reading it failed
 };
 
-// The file's bytes, or the reason they could not be read.
+// The file's bytes, read while others may still write to it or delete it, or the reason they could not
+// be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, FileError* error = nullptr);
 
 // Creates a file that must not exist yet and writes `bytes`; false with the reason on failure, and then

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <exception>
 #include <map>
+#include <utility>
 
 namespace quellary {
 
@@ -158,10 +159,6 @@ Form::~Form() {
     }
 }
 
-int Form::openCount() {
-    return openForms;
-}
-
 bool Form::create() {
     const std::string className(spec_.className);
     WNDCLASSEXA wc{};
@@ -211,13 +208,6 @@ void Form::setControlText(int id, std::string_view text) {
     ::SetWindowTextA(control(id), std::string(text).c_str());
 }
 
-std::string Form::controlText(int id) const {
-    const HWND child = control(id);
-    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(child)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 void Form::showControl(int id, bool visible) {
     ::ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE);
 }
@@ -226,8 +216,7 @@ void Form::setControlFont(int id, FontSpec font) {
     for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
         if (spec_.controls[i].id == id) {
             fontSpecs_[i] = font;
-            fonts_[i] = createFont(font, dpi_);
-            ::SendMessageA(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].get()), TRUE);
+            replaceFont(i);
         }
     }
 }
@@ -408,6 +397,13 @@ void Form::buildControls() {
     }
 }
 
+void Form::replaceFont(std::size_t i) {
+    UniqueFont next = createFont(fontSpecs_[i], dpi_);
+    ::SendMessageA(control(spec_.controls[i].id), WM_SETFONT, reinterpret_cast<WPARAM>(next.get()), TRUE);
+    // The control used the old font until now.
+    fonts_[i] = std::move(next);
+}
+
 void Form::restoreFocus() {
     // A control hidden or disabled since it had the focus (the done state hides three buttons) must not
     // get it back: Space would still press a hidden button.
@@ -441,20 +437,21 @@ void Form::applyLayout() {
             }
             continue;
         }
-        fonts_[i] = createFont(fontSpecs_[i], dpi_);
-        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].get()), TRUE);
+        replaceFont(i);
         if (c.kind == ControlKind::CheckList) {
             ListView_SetColumnWidth(child, 0, LVSCW_AUTOSIZE_USEHEADER);
         }
         if (c.kind == ControlKind::GraphicButton) {
             const int size = ::MulDiv(32, dpi_, USER_DEFAULT_SCREEN_DPI);
-            buttonImages_.reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
-            ::ImageList_AddIcon(buttonImages_.get(), programIcon(size));
-            BUTTON_IMAGELIST images{buttonImages_.get(), {0, 2, 0, 0}, BUTTON_IMAGELIST_ALIGN_TOP};
+            UniqueImageList next(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
+            ::ImageList_AddIcon(next.get(), programIcon(size));
+            BUTTON_IMAGELIST images{next.get(), {0, 2, 0, 0}, BUTTON_IMAGELIST_ALIGN_TOP};
             // Only common controls 6 put the picture above the caption; older ones get it beside.
             if (!::SendMessageA(child, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images))) {
                 ::SendMessageA(child, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(programIcon(size)));
             }
+            // The button held the old list until now.
+            buttonImages_ = std::move(next);
         }
     }
 }

@@ -39,11 +39,7 @@ public:
 
     void setCaption(std::string_view caption);
     void setControlText(int id, std::string_view text);
-    [[nodiscard]] std::string controlText(int id) const;
     void showControl(int id, bool visible);
-
-    // Windows of this program that are open now; the program ends when the last one closes.
-    static int openCount();
 
 protected:
     virtual void onCommand(int id, int notifyCode);
@@ -51,9 +47,6 @@ protected:
     virtual bool onQueryClose() { return true; }
     // Anything else a derived form needs to handle; return true when handled.
     virtual bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-    [[nodiscard]] int dpi() const { return dpi_; }
-    [[nodiscard]] const FormSpec& spec() const { return spec_; }
 
     // Replaces a control's font with a new face and size, kept across DPI changes.
     void setControlFont(int id, FontSpec font);
@@ -63,6 +56,8 @@ private:
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void buildControls();
     void applyLayout();
+    // Gives control i its font at the current DPI, then lets the old one go.
+    void replaceFont(std::size_t i);
     // As in a dialog: the focus goes back to the control that had it, or to the first in the tab order.
     void restoreFocus();
     void sizeWindowForDpi(const RECT* suggested);
@@ -79,8 +74,6 @@ private:
     UniqueBrush formBrush_;
     UniqueImageList buttonImages_;
     UniqueBitmap picture_;
-    HICON largeIcon_ = nullptr; // shared resources: not destroyed
-    HICON smallIcon_ = nullptr;
 };
 
 // The program's icon at the given size in pixels.

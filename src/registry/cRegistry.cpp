@@ -17,7 +17,9 @@ namespace {
 
 // The six key-specific rights (query, set, create subkey, enumerate, notify, create link) without the standard
 // rights of KEY_ALL_ACCESS: writing a value needs no right to change the key's security or delete it.
-constexpr REGSAM keyWriteAccess = 0x3F;
+constexpr REGSAM keyWriteAccess =
+    KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
+static_assert(keyWriteAccess == 0x3F);
 
 // Registry names never come near these bounds; they only keep a buffer from growing without end.
 constexpr DWORD longestValueNameBytes = 65536;
@@ -45,7 +47,7 @@ REGSAM viewAccess(RegistryView view) {
 }
 
 [[nodiscard]] LONG createKey(UniqueKey& key, std::int32_t classKey, const std::string& sectionKey, RegistryView view) {
-    SECURITY_ATTRIBUTES security{};
+    SECURITY_ATTRIBUTES security{}; // all zero: the default descriptor, not inheritable
     char noClass[] = "";
     HKEY created = nullptr;
     const LONG result = ::RegCreateKeyExA(rootKey(classKey), sectionKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,

@@ -16,7 +16,6 @@ namespace quellary {
 // The values are the access flags that select the view.
 enum class RegistryView : std::uint32_t {
     Native = 0,
-    Bits64 = 0x0100, // KEY_WOW64_64KEY
     Bits32 = 0x0200, // KEY_WOW64_32KEY
 };
 

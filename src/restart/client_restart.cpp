@@ -14,9 +14,6 @@ namespace quellary {
 
 namespace {
 
-// The registry class raises this number where the client's entry points at nothing.
-constexpr std::int32_t errFileNotFound = 53;
-
 // The three texts of one key. A key missing from the native view may have been written by a 32-bit
 // installer into the 32-bit view, which a 64-bit program does not see by default.
 ClientEntry readEntry(cRegistry& registry, std::string_view key) {
@@ -61,9 +58,8 @@ RestartAttempt restartClient() {
             entry = readEntry(registry, clientFallbackKey);
         }
         lockFile = lockFilePath(entry);
-    } catch (const RegistryError& error) {
-        return {error.number() == errFileNotFound ? RestartOutcome::StartFailed : RestartOutcome::Abandoned, {}};
     } catch (const std::exception&) {
+        // Missing keys and values read as empty texts; what is left to fail here is memory.
         return {};
     }
 

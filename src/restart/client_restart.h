@@ -9,7 +9,7 @@ namespace quellary {
 enum class RestartOutcome {
     Started,     // the client is running
     StartFailed, // the client could not be started, or could not be found
-    Abandoned,   // the registry could not be read: nothing was done
+    Abandoned,   // the client's entry could not be read at all: nothing was done
 };
 
 struct RestartAttempt {

@@ -2,7 +2,6 @@
 
 #include "app/app_info.h"
 #include "app/frmMain.h"
-#include "app/startup.h"
 #include "app/task_list.h"
 #include "platform/files.h"
 #include "platform/program.h"
@@ -12,6 +11,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace quellary {
@@ -26,8 +26,7 @@ enum StepMark : int {
     markHelpText = 200, // txtHowTo's font and text
     markOpen = 300,     // the one failure with a box of its own
     markRead = 310,
-    markClose = 320,
-    markShowFile = 330,
+    markShowFile = 330, // 320, the close, cannot fail on its own: the read closes the file
 };
 
 // A failed step: the system's error code and its text.
@@ -64,32 +63,24 @@ void frmHowTo::load() {
     int mark = markPath;
     try {
         const std::string directory = executableDirectory();
-        const std::string path = withTrailingBackslash(directory) + std::string(taskListFileName);
+        const std::string path = frmMain::taskListPath();
 
         mark = markHelpText;
         setControlFont(idTxtHowTo, {"Arial", 1200});
         setText(control(idTxtHowTo), helpText(directory));
 
+        // Every byte as it is: the header, empty lines and the line breaks all show. A file open in an editor
+        // can still be shown.
         mark = markOpen;
-        // Shared for writing too, so that a file open in an editor can still be shown.
-        UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        check(static_cast<bool>(file));
-
-        mark = markRead;
-        // Every byte as it is: the header, empty lines and the line breaks all show.
-        std::string contents;
-        char buffer[16384];
-        for (DWORD got = 1; got != 0;) {
-            check(::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) != 0);
-            contents.append(buffer, got);
+        FileError error;
+        const std::optional<std::string> contents = readWholeFile(path, &error);
+        if (!contents) {
+            mark = error.whileOpening ? markOpen : markRead;
+            throw LoadFailure{error.code};
         }
 
-        mark = markClose;
-        file.reset();
-
         mark = markShowFile;
-        setText(control(idTxtTaskList), contents);
+        setText(control(idTxtTaskList), *contents);
     } catch (const LoadFailure& failure) {
         failAt(mark, failure.code, systemErrorText(failure.code));
     } catch (const std::bad_alloc&) {

@@ -7,11 +7,10 @@
 
 #include <algorithm>
 #include <iterator>
-#include <memory>
 #include <new>
 #include <string>
-#include <type_traits>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
