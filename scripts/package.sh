@@ -3,7 +3,9 @@
 set -euo pipefail
 build=$1
 out=$2
-version=$(sed -n 's/^project(Quellary VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# The version the build was configured with: project(VERSION), as the executables carry it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/bin/quellary.exe" "$build/bin/endprocx.exe" "$stage/"
@@ -23,6 +25,7 @@ running; 2: the run could not be carried out.
 TEXT
 sed -i 's/$/\r/' "$stage/README.txt"
 mkdir -p "$out"
-rm -f "$out/quellary-$version-win64.zip"
-(cd "$stage" && zip -q -X "$OLDPWD/$out/quellary-$version-win64.zip" quellary.exe endprocx.exe README.txt)
-echo "package: $out/quellary-$version-win64.zip"
+zip_path=$(cd "$out" && pwd)/quellary-$version-win64.zip
+rm -f "$zip_path"
+(cd "$stage" && zip -q -X "$zip_path" quellary.exe endprocx.exe README.txt)
+echo "package: $zip_path"
