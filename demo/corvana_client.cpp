@@ -1,7 +1,9 @@
 // Stands in for the client whose tasks Quellary clears: registers itself where Quellary looks for it, holds
 // its lock file while it runs, starts a few task programs and shows a small window. Killed, it leaves its lock
 // file behind, and it refuses to start again while that file is there: the state Quellary's Restart repairs.
+#include "platform/handles.h"
 #include "platform/program.h"
+#include "restart/restart_plan.h"
 
 #include <windows.h>
 
@@ -10,30 +12,30 @@
 
 namespace {
 
-constexpr char registryKey[] = "Software\\Halvane\\Corvana";
-constexpr char lockFileName[] = "~corvana.lck";
 constexpr char windowClass[] = "CorvanaStandIn";
 // Copies of the task stand-in under names from Quellary's default task list, beside this program.
 constexpr std::array<const char*, 3> taskNames{"cvagent.exe", "cvmail.exe", "cvtray.exe"};
 
 std::string lockPath;
-HANDLE lockFile = INVALID_HANDLE_VALUE;
+quellary::UniqueFile lockFile;
 
 // Writes DataPath, Path and Name the way an installer would. False where the key is closed to this user.
 bool registerClient(const std::string& dataPath, const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, registryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS) {
+    // The key Quellary's Restart reads first, so that the demo and the whole-cycle test match what it looks for.
+    const std::string registryKey(quellary::clientMainKey);
+    HKEY opened = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, registryKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                          nullptr, &opened, nullptr) != ERROR_SUCCESS) {
         return false;
     }
+    const quellary::UniqueKey key(opened);
     bool ok = true;
     for (const auto& [valueName, text] :
          {std::pair<const char*, const std::string&>{"DataPath", dataPath}, {"Path", path}, {"Name", name}}) {
-        ok = ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        ok = ::RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                               static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS &&
              ok;
     }
-    ::RegCloseKey(key);
     return ok;
 }
 
@@ -48,15 +50,16 @@ bool startTask(const std::string& directory, const char* name) {
                           &startup, &info)) {
         return false;
     }
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    // Only the handles are closed here; the task runs on.
+    const quellary::ProcessHandles started{quellary::UniqueHandle(info.hProcess), quellary::UniqueHandle(info.hThread),
+                                           info.dwProcessId};
     return true;
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         // A client that closes normally takes its lock file with it; only a killed one leaves it behind.
-        ::CloseHandle(lockFile);
+        lockFile.reset();
         ::DeleteFileA(lockPath.c_str());
         ::PostQuitMessage(0);
         return 0;
@@ -73,12 +76,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const std::string name = exePath.substr(slash + 1);
     const std::string dataPath = directory + "Data\\";
     ::CreateDirectoryA(dataPath.c_str(), nullptr);
-    lockPath = dataPath + lockFileName;
+    lockPath = dataPath + std::string(quellary::clientLockFileName);
 
     // Created anew only: a lock file already there means another copy runs, or one was killed.
-    lockFile = ::CreateFileA(lockPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (lockFile == INVALID_HANDLE_VALUE) {
+    lockFile = quellary::UniqueFile(::CreateFileA(lockPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!lockFile) {
         const std::string text = "Corvana is already running, or it did not end properly.\r\n\r\nThe lock file " +
                                  lockPath + " is still there.";
         ::MessageBoxA(nullptr, text.c_str(), "Corvana (stand-in client)", MB_OK | MB_ICONSTOP);
@@ -86,12 +89,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     }
     const std::string pid = std::to_string(::GetCurrentProcessId());
     DWORD written = 0;
-    ::WriteFile(lockFile, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
-    ::FlushFileBuffers(lockFile);
+    ::WriteFile(lockFile.get(), pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+    ::FlushFileBuffers(lockFile.get());
 
     std::string report = "Corvana is running (process " + pid + ").\r\n\r\n";
-    report += registerClient(dataPath, directory, name) ? "Registered under HKLM\\" + std::string(registryKey) + "."
-                                                        : std::string("Could not register under HKLM.");
+    report += registerClient(dataPath, directory, name)
+                  ? "Registered under HKLM\\" + std::string(quellary::clientMainKey) + "."
+                  : std::string("Could not register under HKLM.");
     report += "\r\nLock file: " + lockPath + "\r\nTasks:";
     for (const char* task : taskNames) {
         report += std::string(" ") + task + (startTask(directory, task) ? "" : " (not started)");
