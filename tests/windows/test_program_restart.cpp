@@ -147,7 +147,7 @@ TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) 
     }
     EXPECT_TRUE(driver::fileExists(lock)) << "the killed client leaves its lock file behind";
     ::Sleep(300);
-    EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-done.bmp"));
+    EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\restart-done.bmp"));
 
     ASSERT_TRUE(press(main, idCmdRestart));
     EXPECT_EQ(quellary.waitForExit(), 0u);
