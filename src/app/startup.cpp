@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/app_info.h"
+#include "termination/kill_command.h"
 
 namespace quellary {
 
@@ -52,7 +53,8 @@ MessageText windirMissingMessage() {
 }
 
 MessageText killToolMissingMessage(std::string_view windowsDirectory, std::string_view applicationDirectory) {
-    std::string prompt = "A required program, endprocx.exe, was not found in the ";
+    std::string prompt = "A required program, ";
+    prompt.append(killToolName).append(", was not found in the ");
     prompt.append(windowsDirectory).append("\r\ndirectory or in the ").append(applicationDirectory);
     prompt.append("directory.\r\nYou need to reinstall Quellary to correct this problem.");
     return {prompt, {}};

@@ -8,8 +8,6 @@
 
 namespace quellary {
 
-inline constexpr std::string_view killToolName = "endprocx.exe";
-
 std::string mainCaption();
 
 // A directory with exactly one trailing backslash (a drive root keeps the one it has).

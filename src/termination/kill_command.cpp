@@ -3,7 +3,9 @@
 namespace quellary {
 
 std::string commandPrefix(std::string_view osFamily) {
-    return osFamily == "NT" ? "cmd /c endprocx.exe " : "command.com /c endprocx.exe ";
+    std::string prefix = osFamily == "NT" ? "cmd" : "command.com";
+    prefix.append(" /c ").append(killToolName).append(" ");
+    return prefix;
 }
 
 std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile) {
@@ -65,8 +67,8 @@ std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks) {
 }
 
 std::string startFailureMessage(std::string_view commandLine) {
-    std::string text = "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
-                       "    Click Start... Run... ";
+    std::string text = "Failed to activate ";
+    text.append(killToolName).append("...\r\nTry running program manually with\r\n    Click Start... Run... ");
     text.append(commandLine).append("...[ENTER]\r\nReinstall Quellary if this fails to run");
     return text;
 }

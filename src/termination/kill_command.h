@@ -9,6 +9,7 @@
 
 namespace quellary {
 
+inline constexpr std::string_view killToolName = "endprocx.exe";
 inline constexpr std::string_view resultFileName = "killed.lst";
 inline constexpr std::string_view defaultResultFile = "C:\\killed.lst";
 
