@@ -74,16 +74,33 @@ std::optional<std::string> environmentVariable(const char* name) {
     }
 }
 
+std::string systemDirectory() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD length = ::GetSystemDirectoryA(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) {
+            return std::string(buffer.data(), length);
+        }
+        buffer.resize(length); // too small: the length asked for counts the terminating zero
+    }
+}
+
 int platformCode() {
     // GetVersionEx is deprecated but still reports the platform id, which is all that is asked of it.
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+    const BOOL reported = ::GetVersionExA(&info);
+#else
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!::GetVersionExA(&info)) {
+    const BOOL reported = ::GetVersionExA(&info);
+#pragma GCC diagnostic pop
+#endif
+    if (!reported) {
         return VER_PLATFORM_WIN32_NT;
     }
-#pragma GCC diagnostic pop
     return static_cast<int>(info.dwPlatformId);
 }
 
@@ -116,13 +133,15 @@ ProcessHandles startProgram(const std::string& commandLine, const StartOptions& 
     started.process.reset(info.hProcess);
     started.thread.reset(info.hThread);
     if (options.job != HANDLE{}) {
-        if (!::AssignProcessToJobObject(options.job, info.hProcess)) {
+        // The job only helps to clean up after the process: one that cannot join it (a job of our own
+        // that forbids nesting, say) runs without it.
+        ::AssignProcessToJobObject(options.job, info.hProcess);
+        if (::ResumeThread(info.hThread) == static_cast<DWORD>(-1)) {
             const DWORD error = ::GetLastError();
             ::TerminateProcess(info.hProcess, 1);
             ::SetLastError(error);
             return {};
         }
-        ::ResumeThread(info.hThread);
     }
     started.processId = info.dwProcessId;
     return started;

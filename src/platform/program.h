@@ -27,6 +27,9 @@ std::string argumentText();
 // An environment variable, or nothing when it is unset.
 std::optional<std::string> environmentVariable(const char* name);
 
+// The system directory ("C:\Windows\system32"): no trailing backslash, empty when it cannot be told.
+std::string systemDirectory();
+
 // The platform id the system reports (VER_PLATFORM_WIN32s 0, _WINDOWS 1, _NT 2).
 int platformCode();
 
@@ -35,7 +38,7 @@ struct StartOptions {
     std::string application;    // the program file to run; empty: the command line's first word names it
     std::string directory;      // the new process's current directory; empty: ours
     HANDLE standardOutput = {}; // inherited as the child's standard output and error when set
-    HANDLE job = {};            // the job the process (and so everything it starts) belongs to
+    HANDLE job = {};            // the job the process (and so everything it starts) joins where it can
 };
 
 // Starts a command line without waiting for it. Returns the process (its id 0 when the start failed,

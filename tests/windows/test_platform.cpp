@@ -100,3 +100,33 @@ TEST(Platform, WaitEndsOnSignalTimeoutOrQuit) {
     EXPECT_EQ(msg.wParam, 7u);
     ::CloseHandle(event);
 }
+
+TEST(Platform, AProgramStartsInItsJobOrWithoutOneWhereItCannotJoin) {
+    const std::string interpreter = systemDirectory() + "\\cmd.exe";
+    ASSERT_TRUE(fileExists(interpreter)) << interpreter;
+    const HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
+    ASSERT_NE(job, nullptr);
+    // A handle to the same job that may not assign processes to it: joining fails, as it does for a job
+    // that allows no nesting.
+    HANDLE closedJob = nullptr;
+    ASSERT_TRUE(
+        ::DuplicateHandle(::GetCurrentProcess(), job, ::GetCurrentProcess(), &closedJob, JOB_OBJECT_QUERY, FALSE, 0));
+    for (const auto& [handle, joins] : {std::pair{job, true}, std::pair{closedJob, false}}) {
+        SCOPED_TRACE(joins ? "joins the job" : "cannot join the job");
+        StartOptions options;
+        options.showWindow = SW_HIDE;
+        options.application = interpreter;
+        options.job = handle;
+        const ProcessHandles started = startProgram("cmd /c exit 3", options);
+        ASSERT_NE(started.processId, 0u) << "start failed: " << ::GetLastError();
+        BOOL inJob = FALSE;
+        EXPECT_TRUE(::IsProcessInJob(started.process.get(), job, &inJob));
+        EXPECT_EQ(inJob != FALSE, joins);
+        ASSERT_EQ(::WaitForSingleObject(started.process.get(), 10000), WAIT_OBJECT_0) << "left suspended";
+        DWORD code = 0;
+        EXPECT_TRUE(::GetExitCodeProcess(started.process.get(), &code));
+        EXPECT_EQ(code, 3u);
+    }
+    ::CloseHandle(closedJob);
+    ::CloseHandle(job);
+}
