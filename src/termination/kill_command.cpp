@@ -8,6 +8,10 @@ std::string commandPrefix(std::string_view osFamily) {
     return prefix;
 }
 
+std::string_view interpreterFileName(std::string_view osFamily) {
+    return osFamily == "NT" ? "cmd.exe" : "command.com";
+}
+
 std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile) {
     std::string line(prefix);
     line.append(taskName).append(" > ");

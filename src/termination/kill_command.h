@@ -16,6 +16,10 @@ inline constexpr std::string_view defaultResultFile = "C:\\killed.lst";
 // "cmd /c endprocx.exe " on the NT family, "command.com /c endprocx.exe " otherwise (also for no family).
 std::string commandPrefix(std::string_view osFamily);
 
+// The interpreter that the prefix names, as a file of the system directory: "cmd.exe" or "command.com".
+// It is started from there by its full path, never looked for beside the program.
+std::string_view interpreterFileName(std::string_view osFamily);
+
 // prefix + task name as listed + " > " + result file, the file quoted when it holds a blank.
 std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile);
 

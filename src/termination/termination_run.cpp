@@ -34,11 +34,17 @@ enum StepMark : int {
     markErrorHandler = 240,
 };
 
-// A read that fails although the command has ended (the file still held by a scanner, say) is retried
-// after a pause, a bounded number of times.
-constexpr int readAttempts = 10;
+// Emptying or reading the result file while something else holds it (a scanner, say) is retried after a
+// pause, a bounded number of times.
+constexpr int fileAttempts = 10;
 
-// Both ends of a started kill command; closing the job ends whatever of it still runs.
+// How long an ended kill command may take to be gone. Ending a process is asynchronous, and until it is
+// gone it may still hold the result file; it takes milliseconds, so this bound is only met by a system
+// in trouble.
+constexpr DWORD commandEndBoundMs = 5000;
+
+// Both ends of a started kill command; closing the job ends whatever of it still runs. Without a job
+// (none could be made, or the process could not join it) only the process itself can be ended.
 struct KillCommand {
     UniqueHandle job;
     ProcessHandles process;
@@ -54,17 +60,28 @@ UniqueHandle newKillJob() {
     return job;
 }
 
+// Leaves the job only when the process is in it.
+void keepJobIfJoined(KillCommand& command) {
+    BOOL inJob = FALSE;
+    if (command.job && (!::IsProcessInJob(command.process.process.get(), command.job.get(), &inJob) || !inJob)) {
+        command.job.reset();
+    }
+}
+
 // Through the command interpreter exactly as the command line reads, or, for a name the interpreter
-// would take apart, the tool itself with its output sent to the result file.
-KillCommand startKillCommand(const std::string& commandLine, const std::string& task, const std::string& toolDirectory,
-                             const std::string& resultFile) {
+// would take apart, the tool itself with its output sent to the result file. The interpreter is the
+// system's own file: by its bare name one beside this program would be found first.
+KillCommand startKillCommand(const std::string& commandLine, const std::string& interpreter, const std::string& task,
+                             const std::string& toolDirectory, const std::string& resultFile) {
     KillCommand command{newKillJob(), {}};
     StartOptions options;
     options.showWindow = SW_HIDE;
     options.directory = toolDirectory; // the interpreter looks for the bare tool name here first
     options.job = command.job.get();
     if (!needsDirectStart(task) && !needsDirectStart(resultFile)) {
+        options.application = interpreter;
         command.process = startProgram(commandLine, options);
+        keepJobIfJoined(command);
         return command;
     }
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -76,19 +93,49 @@ KillCommand startKillCommand(const std::string& commandLine, const std::string& 
     options.application = toolDirectory + std::string(killToolName);
     options.standardOutput = output.get();
     command.process = startProgram(std::string(killToolName) + " " + task, options);
+    keepJobIfJoined(command);
     return command;
+}
+
+// Ends what still runs of the command and waits, within the bound, until it is gone.
+void endKillCommand(const KillCommand& command) {
+    const HANDLE process = command.process.process.get();
+    if (!command.job) {
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, commandEndBoundMs);
+        return;
+    }
+    ::TerminateJobObject(command.job.get(), 1);
+    // The interpreter's children are in the job too: it is empty once the last of them is gone.
+    const ULONGLONG deadline = ::GetTickCount64() + commandEndBoundMs;
+    ::WaitForSingleObject(process, commandEndBoundMs);
+    for (;;) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        if (!::QueryInformationJobObject(command.job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                         sizeof accounting, nullptr) ||
+            accounting.ActiveProcesses == 0 || ::GetTickCount64() >= deadline) {
+            return;
+        }
+        ::Sleep(10);
+    }
 }
 
 } // namespace
 
 std::vector<std::string> resultFileCandidates() {
     std::vector<std::string> candidates{std::string(defaultResultFile)};
-    char temp[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathA(sizeof temp, temp);
-    if (length > 0 && length < sizeof temp) {
-        candidates.push_back(std::string(temp, length) + std::string(resultFileName));
+    std::vector<char> temp(MAX_PATH + 1);
+    for (;;) {
+        const DWORD length = ::GetTempPathA(static_cast<DWORD>(temp.size()), temp.data());
+        if (length == 0) {
+            return candidates;
+        }
+        if (length < temp.size()) {
+            candidates.push_back(std::string(temp.data(), length) + std::string(resultFileName));
+            return candidates;
+        }
+        temp.resize(length); // too small: the length asked for counts the terminating zero
     }
-    return candidates;
 }
 
 std::string chooseResultFile(const std::vector<std::string>& candidates) {
@@ -108,6 +155,7 @@ void TerminationRun::run() {
         stepMark_ = markTasks;
         ::EnableWindow(main_.control(idCmdStart), FALSE);
         prefix_ = commandPrefix(main_.OSFamily);
+        interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(main_.OSFamily));
         resultFile_ = chooseResultFile(resultFileCandidates());
 
         const int count = main_.list1().count();
@@ -152,10 +200,17 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
     const std::string commandLine = killCommandLine(prefix_, task, resultFile_);
 
     // Whatever an earlier task or run left there must never be read as this task's verdict.
-    if (FileError error; !emptyFile(resultFile_, &error)) {
-        throw RunFailure(error.code, error.description);
+    for (int attempt = 1;; ++attempt) {
+        FileError error;
+        if (emptyFile(resultFile_, &error)) {
+            break;
+        }
+        if (error.code != ERROR_SHARING_VIOLATION || attempt >= fileAttempts) {
+            throw RunFailure(error.code, error.description);
+        }
+        ShortPause();
     }
-    KillCommand command = startKillCommand(commandLine, task, main_.killToolDirectory, resultFile_);
+    KillCommand command = startKillCommand(commandLine, interpreter_, task, main_.killToolDirectory, resultFile_);
     if (command.process.processId == 0) {
         messageBox(startFailureMessage(commandLine));
         endProgram(exitNotCarriedOut);
@@ -165,7 +220,7 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
         return TaskEnd::WindowClosed;
     }
     if (waited == WaitOutcome::TimedOut) {
-        ::TerminateJobObject(command.job.get(), 1);
+        endKillCommand(command);
         unconfirmed_.push_back(
             {task, "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) + " seconds"});
         return TaskEnd::Handled;
@@ -181,7 +236,7 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
                 unconfirmed_.push_back({task, "the kill tool left no result in " + resultFile_});
                 return TaskEnd::Handled;
             }
-            if (error.code == ERROR_SHARING_VIOLATION && attempt < readAttempts) {
+            if (error.code == ERROR_SHARING_VIOLATION && attempt < fileAttempts) {
                 ShortPause();
                 continue;
             }

@@ -34,6 +34,7 @@ private:
     frmMain& main_;
     int stepMark_ = 0;
     std::string prefix_;
+    std::string interpreter_; // the full path of the program the prefix names
     std::string resultFile_;
     std::vector<Unconfirmed> unconfirmed_;
 };

@@ -188,6 +188,24 @@ TEST_F(Termination, UnattendedRunEndsTheTasksWithoutAWindow) {
     EXPECT_TRUE(two.endsWithin(1s));
 }
 
+TEST_F(Termination, ACmdBesideQuellaryIsNeverTakenForTheInterpreter) {
+    // The application folder is writable by the user: a program planted there under the interpreter's
+    // name would be found before the system's own.
+    app.installTo("mark_program.exe", app.path(), "cmd.exe");
+    const std::string mark = app.file("planted.mark");
+    app.put("quellary.ini", taskListFile({"cvone.exe", "cvnone.exe", "cv two.exe"}));
+    RunningTask one(app, "cvone.exe");
+    RunningTask two(app, "cv two.exe");
+    ASSERT_TRUE(one.started() && two.started());
+    Launch launch = app.quellary("START");
+    launch.environment["QUELLARY_MARK_FILE"] = mark;
+    Program program(launch);
+    EXPECT_EQ(program.waitForExit(runTimeout), 0u);
+    EXPECT_TRUE(one.endsWithin(1s));
+    EXPECT_TRUE(two.endsWithin(1s));
+    EXPECT_FALSE(fileExists(mark)) << readFile(mark);
+}
+
 TEST_F(Termination, UnattendedRunHandsTheToolEveryNameInListOrder) {
     useFakeTool();
     const std::string log = app.file("tool.log");
@@ -200,6 +218,33 @@ TEST_F(Termination, UnattendedRunHandsTheToolEveryNameInListOrder) {
     // Through the interpreter the blank before the redirection reaches the tool too; a name the interpreter
     // would take apart goes to the tool directly.
     EXPECT_EQ(readFile(log), "[b.exe ]\n[a b.exe ]\n[ ]\n[A&B%x%.exe]\n[c.exe ]\n");
+}
+
+TEST_F(Termination, AResultFileHeldForAMomentBetweenTasksIsWaitedFor) {
+    useFakeTool();
+    const std::string log = app.file("tool.log");
+    const std::string resultFile = "C:\\killed.lst";
+    app.put("quellary.ini", taskListFile({"cvone.exe", "cvtwo.exe"}));
+    Launch launch = app.quellary("START");
+    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "log";
+    launch.environment["QUELLARY_FAKE_KILLTOOL_LOG"] = log;
+    Program program(launch);
+
+    // As a scanner would: the first verdict is looked at, read-only but keeping writers out, as soon as the
+    // tool has let go of the file, and for longer than the run pauses before the next task.
+    ASSERT_TRUE(waitUntil([&] { return readFile(log).find("[cvone.exe ]") != std::string::npos; }, runTimeout));
+    HANDLE held = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            held = ::CreateFileA(resultFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            return held != INVALID_HANDLE_VALUE;
+        },
+        5s));
+    ::Sleep(600);
+    ::CloseHandle(held);
+
+    EXPECT_EQ(program.waitForExit(15s), 0u) << "a held result file ended the run";
+    EXPECT_EQ(readFile(log), "[cvone.exe ]\n[cvtwo.exe ]\n");
 }
 
 TEST_F(Termination, UnattendedRunReportsTasksThatMayStillRun) {
