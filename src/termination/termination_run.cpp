@@ -60,7 +60,8 @@ UniqueHandle newKillJob() {
     return job;
 }
 
-// Leaves the job only when the process is in it.
+// Ending a job that the process never joined would leave the process running: keep the job only when it
+// holds the process.
 void keepJobIfJoined(KillCommand& command) {
     BOOL inJob = FALSE;
     if (command.job && (!::IsProcessInJob(command.process.process.get(), command.job.get(), &inJob) || !inJob)) {
