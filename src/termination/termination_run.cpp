@@ -98,27 +98,16 @@ KillCommand startKillCommand(const std::string& commandLine, const std::string& 
     return command;
 }
 
-// Ends what still runs of the command and waits, within the bound, until it is gone.
+// Ends what still runs of the command and waits, within the bound, until its process is gone. A child of
+// the interpreter still dying may hold the result file a moment longer: the next emptying waits for it.
 void endKillCommand(const KillCommand& command) {
     const HANDLE process = command.process.process.get();
-    if (!command.job) {
+    if (command.job) {
+        ::TerminateJobObject(command.job.get(), 1);
+    } else {
         ::TerminateProcess(process, 1);
-        ::WaitForSingleObject(process, commandEndBoundMs);
-        return;
     }
-    ::TerminateJobObject(command.job.get(), 1);
-    // The interpreter's children are in the job too: it is empty once the last of them is gone.
-    const ULONGLONG deadline = ::GetTickCount64() + commandEndBoundMs;
     ::WaitForSingleObject(process, commandEndBoundMs);
-    for (;;) {
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-        if (!::QueryInformationJobObject(command.job.get(), JobObjectBasicAccountingInformation, &accounting,
-                                         sizeof accounting, nullptr) ||
-            accounting.ActiveProcesses == 0 || ::GetTickCount64() >= deadline) {
-            return;
-        }
-        ::Sleep(10);
-    }
 }
 
 } // namespace
