@@ -134,6 +134,10 @@ void frmMain::addToolTip() {
     ::SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void frmMain::disableStart() {
+    ::EnableWindow(control(idCmdStart), FALSE);
+}
+
 void frmMain::showDoneState() {
     showControl(idCmdStart, false);
     showControl(idCmdOptimize, false);

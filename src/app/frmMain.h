@@ -35,6 +35,8 @@ public:
     void cmdOptimize_Click();
     void cmdAbout_Click();
 
+    // A window allows one run: Start is never enabled again.
+    void disableStart();
     // The state after a run: only Restart and the closing labels are offered.
     void showDoneState();
 

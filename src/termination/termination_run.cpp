@@ -3,7 +3,6 @@
 #include "app/app_info.h"
 #include "app/Module1.h"
 #include "app/frmMain.h"
-#include "app/frmMain_layout.h"
 #include "app/startup.h"
 #include "platform/files.h"
 #include "platform/program.h"
@@ -140,10 +139,9 @@ std::string chooseResultFile(const std::vector<std::string>& candidates) {
 }
 
 void TerminationRun::run() {
-    using namespace main_window;
     try {
         stepMark_ = markTasks;
-        ::EnableWindow(main_.control(idCmdStart), FALSE);
+        main_.disableStart();
         prefix_ = commandPrefix(main_.OSFamily);
         interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(main_.OSFamily));
         resultFile_ = chooseResultFile(resultFileCandidates());
