@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
 namespace driver {
 
@@ -93,7 +95,7 @@ private:
 
 } // namespace
 
-Program::Program(const Launch& launch) {
+Program::Program(const Launch& launch) : exeName_(launch.exePath.substr(launch.exePath.find_last_of('\\') + 1)) {
     std::string commandLine = "\"" + launch.exePath + "\"";
     if (!launch.arguments.empty()) {
         commandLine += " " + launch.arguments;
@@ -117,6 +119,50 @@ Program::~Program() {
         ::CloseHandle(info_.hThread);
         ::CloseHandle(info_.hProcess);
     }
+}
+
+std::optional<double> Program::processorSeconds() const {
+    // Under Wine, GetProcessTimes of another process answers with the caller's own times. The Linux process
+    // behind the program tells its own through /proc, which drive Z: shows.
+    WIN32_FIND_DATAA found;
+    const HANDLE find = ::FindFirstFileA("Z:\\proc\\*", &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        FILETIME created, exited, kernel, user;
+        if (!::GetProcessTimes(info_.hProcess, &created, &exited, &kernel, &user)) {
+            return std::nullopt;
+        }
+        const auto ticks = [](FILETIME t) {
+            return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+    }
+    const auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    };
+    std::optional<double> seconds;
+    do {
+        const std::string directory = std::string("Z:\\proc\\") + found.cFileName;
+        if (!std::isdigit(static_cast<unsigned char>(found.cFileName[0])) ||
+            read(directory + "\\cmdline").find(exeName_) == std::string::npos) {
+            continue;
+        }
+        // After the name in parentheses: the state, ten more fields, then user and system time in clock ticks.
+        const std::string stat = read(directory + "\\stat");
+        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+        std::string skipped;
+        for (int i = 0; i < 11; ++i) {
+            fields >> skipped;
+        }
+        double user = 0, system = 0;
+        if (fields >> user >> system) {
+            seconds = (user + system) / 100.0; // Linux counts 100 clock ticks a second
+        }
+    } while (!seconds && ::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return seconds;
 }
 
 std::optional<DWORD> Program::waitForExit(std::chrono::milliseconds timeout) {

@@ -36,6 +36,8 @@ public:
     std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = 15s);
     [[nodiscard]] bool isRunning() const;
     void kill();
+    // The processor time the running program has used, in seconds; nothing when it cannot be told.
+    [[nodiscard]] std::optional<double> processorSeconds() const;
 
     // A visible top-level window of the process whose class is `className`, once it shows.
     HWND waitForWindow(const std::string& className, std::chrono::milliseconds timeout = 15s);
@@ -46,6 +48,7 @@ public:
 
 private:
     PROCESS_INFORMATION info_{};
+    std::string exeName_; // the file name of the program, as the Linux process behind it shows it under Wine
 };
 
 std::string text(HWND window);

@@ -21,13 +21,6 @@ std::vector<std::string> texts(const std::vector<ListItem>& items) {
     return t;
 }
 
-double processSeconds(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    const auto value = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return static_cast<double>(value(kernel) + value(user)) / 1e7;
-}
-
 class Termination : public testing::Test {
 protected:
     AppDir app;
@@ -283,7 +276,8 @@ TEST_F(Termination, ToolThatNeverEndsIsStoppedWhileTheWindowStaysLive) {
     Program program(launch);
     const HWND main = program.waitForWindow("QuellaryMain");
     ASSERT_NE(main, nullptr);
-    const double cpuBefore = processSeconds(program.handle());
+    const std::optional<double> cpuBefore = program.processorSeconds();
+    ASSERT_TRUE(cpuBefore.has_value());
     const DWORD started = ::GetTickCount();
     ASSERT_TRUE(press(main, idCmdStart));
     ASSERT_TRUE(waitUntil([&] { return !isEnabled(main, idCmdStart); }));
@@ -299,7 +293,7 @@ TEST_F(Termination, ToolThatNeverEndsIsStoppedWhileTheWindowStaysLive) {
     const double waited = (::GetTickCount() - started) / 1000.0;
     EXPECT_EQ(messageBoxPrompt(box),
               "This task may still be running:\r\n    cvhang.exe: the kill tool did not finish within 30 seconds");
-    const double cpu = processSeconds(program.handle()) - cpuBefore;
+    const double cpu = program.processorSeconds().value_or(1e9) - *cpuBefore;
     EXPECT_LT(cpu, 0.05 * waited) << "waiting must not keep a processor busy: " << cpu << " s in " << waited << " s";
     answer(box, IDOK);
     EXPECT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
