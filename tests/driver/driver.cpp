@@ -1,12 +1,11 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <winternl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 namespace driver {
 
@@ -95,7 +94,7 @@ private:
 
 } // namespace
 
-Program::Program(const Launch& launch) : exeName_(launch.exePath.substr(launch.exePath.find_last_of('\\') + 1)) {
+Program::Program(const Launch& launch) {
     std::string commandLine = "\"" + launch.exePath + "\"";
     if (!launch.arguments.empty()) {
         commandLine += " " + launch.arguments;
@@ -122,47 +121,51 @@ Program::~Program() {
 }
 
 std::optional<double> Program::processorSeconds() const {
-    // Under Wine, GetProcessTimes of another process answers with the caller's own times. The Linux process
-    // behind the program tells its own through /proc, which drive Z: shows.
-    WIN32_FIND_DATAA found;
-    const HANDLE find = ::FindFirstFileA("Z:\\proc\\*", &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        FILETIME created, exited, kernel, user;
-        if (!::GetProcessTimes(info_.hProcess, &created, &exited, &kernel, &user)) {
-            return std::nullopt;
-        }
-        const auto ticks = [](FILETIME t) {
-            return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-        };
-        return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
-    }
-    const auto read = [](const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+    // Under Wine, GetProcessTimes of another process answers with the caller's own times; the system's list
+    // of processes carries each one's own, under Windows and Wine alike.
+    struct ProcessEntry { // the start of SYSTEM_PROCESS_INFORMATION, with the fields winternl.h leaves unnamed
+        ULONG nextEntryOffset;
+        ULONG numberOfThreads;
+        LARGE_INTEGER unused[3];
+        LARGE_INTEGER createTime;
+        LARGE_INTEGER userTime;
+        LARGE_INTEGER kernelTime;
+        UNICODE_STRING imageName;
+        LONG basePriority;
+        HANDLE uniqueProcessId;
     };
-    std::optional<double> seconds;
-    do {
-        const std::string directory = std::string("Z:\\proc\\") + found.cFileName;
-        if (!std::isdigit(static_cast<unsigned char>(found.cFileName[0])) ||
-            read(directory + "\\cmdline").find(exeName_) == std::string::npos) {
+    using Query = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+    constexpr ULONG systemProcessInformation = 5;
+    constexpr LONG infoLengthMismatch = static_cast<LONG>(0xC0000004);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<char> buffer(1 << 18);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(systemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == infoLengthMismatch) {
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 65536));
             continue;
         }
-        // After the name in parentheses: the state, ten more fields, then user and system time in clock ticks.
-        const std::string stat = read(directory + "\\stat");
-        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
-        std::string skipped;
-        for (int i = 0; i < 11; ++i) {
-            fields >> skipped;
+        if (status < 0) {
+            return std::nullopt;
         }
-        double user = 0, system = 0;
-        if (fields >> user >> system) {
-            seconds = (user + system) / 100.0; // Linux counts 100 clock ticks a second
+        break;
+    }
+    for (std::size_t offset = 0;;) {
+        ProcessEntry entry;
+        std::memcpy(&entry, buffer.data() + offset, sizeof entry);
+        if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(entry.uniqueProcessId)) == info_.dwProcessId) {
+            return static_cast<double>(entry.userTime.QuadPart + entry.kernelTime.QuadPart) / 1e7;
         }
-    } while (!seconds && ::FindNextFileA(find, &found));
-    ::FindClose(find);
-    return seconds;
+        if (entry.nextEntryOffset == 0) {
+            return std::nullopt;
+        }
+        offset += entry.nextEntryOffset;
+    }
 }
 
 std::optional<DWORD> Program::waitForExit(std::chrono::milliseconds timeout) {

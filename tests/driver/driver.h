@@ -48,7 +48,6 @@ public:
 
 private:
     PROCESS_INFORMATION info_{};
-    std::string exeName_; // the file name of the program, as the Linux process behind it shows it under Wine
 };
 
 std::string text(HWND window);
