@@ -2,14 +2,23 @@
 
 namespace quellary {
 
+namespace {
+
+// Exactly "NT": any other family, or none, gets the older interpreter.
+bool isNtFamily(std::string_view osFamily) {
+    return osFamily == "NT";
+}
+
+} // namespace
+
 std::string commandPrefix(std::string_view osFamily) {
-    std::string prefix = osFamily == "NT" ? "cmd" : "command.com";
+    std::string prefix = isNtFamily(osFamily) ? "cmd" : "command.com";
     prefix.append(" /c ").append(killToolName).append(" ");
     return prefix;
 }
 
 std::string_view interpreterFileName(std::string_view osFamily) {
-    return osFamily == "NT" ? "cmd.exe" : "command.com";
+    return isNtFamily(osFamily) ? "cmd.exe" : "command.com";
 }
 
 std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile) {
