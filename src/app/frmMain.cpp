@@ -89,6 +89,7 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         const std::string windowsDirectory = withTrailingBackslash(*windir);
         if (fileExists(windowsDirectory + name)) {
             killToolDirectory = windowsDirectory;
+            killToolInWindowsDirectory = true;
             return;
         }
         if (!fileExists(applicationDirectory + name)) {
@@ -104,7 +105,7 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
 
 void frmMain::fillTaskList(const std::string& taskListPath) {
     FileError error;
-    const std::optional<std::string> text = readWholeFile(taskListPath, &error);
+    const std::optional<std::string> text = readTextFile(taskListPath, &error);
     if (!text) {
         fail(taskListUnreadableMessage(taskListPath, error.description));
     }

@@ -27,8 +27,9 @@ public:
     // "95", "NT", or empty: which command interpreter runs the kill tool.
     std::string OSFamily;
     // Where the kill tool lies: the Windows directory, or the application directory when the Windows
-    // directory could not take a copy. Ends in a backslash.
+    // directory could not take a copy (a standard user's case). Ends in a backslash.
     std::string killToolDirectory;
+    bool killToolInWindowsDirectory = false;
 
     void cmdStart_Click();
     void cmdRestart_Click();

@@ -22,6 +22,10 @@ struct FileError {
 // be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, FileError* error = nullptr);
 
+// A text file written by any editor, as UTF-8: read as UTF-8 when its bytes are UTF-8 (a byte-order mark
+// dropped), else decoded from the system's legacy ANSI code page, in which older editors save.
+[[nodiscard]] std::optional<std::string> readTextFile(const std::string& path, FileError* error = nullptr);
+
 // Creates a file that must not exist yet and writes `bytes`; false with the reason on failure, and then
 // no file is left behind.
 [[nodiscard]] bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error = nullptr);

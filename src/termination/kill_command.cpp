@@ -9,10 +9,15 @@ bool isNtFamily(std::string_view osFamily) {
     return osFamily == "NT";
 }
 
+// How the prefix names the interpreter.
+std::string interpreterWord(std::string_view osFamily) {
+    return isNtFamily(osFamily) ? "cmd" : "command.com";
+}
+
 } // namespace
 
 std::string commandPrefix(std::string_view osFamily) {
-    std::string prefix = isNtFamily(osFamily) ? "cmd" : "command.com";
+    std::string prefix = interpreterWord(osFamily);
     prefix.append(" /c ").append(killToolName).append(" ");
     return prefix;
 }
@@ -21,14 +26,24 @@ std::string_view interpreterFileName(std::string_view osFamily) {
     return isNtFamily(osFamily) ? "cmd.exe" : "command.com";
 }
 
-std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile) {
-    std::string line(prefix);
+std::string killCommandLine(std::string_view osFamily, std::string_view toolPath, std::string_view taskName,
+                            std::string_view resultFile) {
+    std::string line;
+    if (toolPath.empty()) {
+        line = commandPrefix(osFamily);
+    } else {
+        line = interpreterWord(osFamily);
+        line.append(" /c \"\"").append(toolPath).append("\" ");
+    }
     line.append(taskName).append(" > ");
     // The user's temporary folder may hold blanks, which would end the redirection's target.
     if (resultFile.find_first_of(" \t") != std::string_view::npos) {
         line.append("\"").append(resultFile).append("\"");
     } else {
         line.append(resultFile);
+    }
+    if (!toolPath.empty()) {
+        line.append("\"");
     }
     return line;
 }

@@ -20,12 +20,19 @@ std::string commandPrefix(std::string_view osFamily);
 // It is started from there by its full path, never looked for beside the program.
 std::string_view interpreterFileName(std::string_view osFamily);
 
-// prefix + task name as listed + " > " + result file, the file quoted when it holds a blank.
-std::string killCommandLine(std::string_view prefix, std::string_view taskName, std::string_view resultFile);
+// The interpreter's command for one task, the result file quoted when it holds a blank.
+// With no tool path (the tool lies in the Windows directory, the interpreter's current directory): the prefix,
+// the task name as listed, " > " and the result file.
+// With the tool's full path (the tool lies beside the program): the interpreter's current directory may end up
+// anywhere (a share it refuses, an AutoRun entry that changes it), so the path names the tool. The whole command
+// is wrapped in one more pair of quotes, which "/c" strips again whenever the text holds more than two quotes;
+// otherwise it would strip the tool path's opening quote and the result file's closing one.
+std::string killCommandLine(std::string_view osFamily, std::string_view toolPath, std::string_view taskName,
+                            std::string_view resultFile);
 
 // True when the command interpreter would read part of the text as something other than text (a second
-// command, a redirection, a variable, an escape), even within quotes. A task name or result file like
-// that is handed to the tool without the interpreter, so that no part of it can run as a command.
+// command, a redirection, a variable, an escape), even within quotes. A task name, tool path or result file
+// like that is handed to the tool without the interpreter, so that no part of it can run as a command.
 bool needsDirectStart(std::string_view text);
 
 enum class Verdict {

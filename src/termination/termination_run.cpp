@@ -44,11 +44,6 @@ constexpr DWORD commandEndBoundMs = 5000;
 
 // Both ends of a started kill command; closing the job ends whatever of it still runs. Without a job
 // (none could be made, or the process could not join it) only the process itself can be ended.
-struct KillCommand {
-    UniqueHandle job;
-    ProcessHandles process;
-};
-
 UniqueHandle newKillJob() {
     UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
     if (job) {
@@ -61,45 +56,57 @@ UniqueHandle newKillJob() {
 
 // Ending a job that the process never joined would leave the process running: keep the job only when it
 // holds the process.
-void keepJobIfJoined(KillCommand& command) {
+void keepJobIfJoined(TerminationRun::KillCommand& command) {
     BOOL inJob = FALSE;
     if (command.job && (!::IsProcessInJob(command.process.process.get(), command.job.get(), &inJob) || !inJob)) {
         command.job.reset();
     }
 }
 
-// Through the command interpreter exactly as the command line reads, or, for a name the interpreter
-// would take apart, the tool itself with its output sent to the result file. The interpreter is the
-// system's own file: by its bare name one beside this program would be found first.
-KillCommand startKillCommand(const std::string& commandLine, const std::string& interpreter, const std::string& task,
-                             const std::string& toolDirectory, const std::string& resultFile) {
+// The result file, opened as the interpreter's redirection opens it: made anew, empty.
+UniqueFile createResultFile(const std::string& path, SECURITY_ATTRIBUTES* security) {
+    return UniqueFile(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, security,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+} // namespace
+
+// Through the command interpreter exactly as the command line reads, or, for a name or path the interpreter
+// would take apart, the tool itself with its output sent to the result file. The interpreter is the system's
+// own file: by its bare name one beside this program would be found first.
+TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& task,
+                                                             const std::string& commandLine) const {
     KillCommand command{newKillJob(), {}};
     StartOptions options;
     options.showWindow = SW_HIDE;
-    options.directory = toolDirectory; // the interpreter looks for the bare tool name here first
+    options.directory = startDirectory_;
     options.job = command.job.get();
-    if (!needsDirectStart(task) && !needsDirectStart(resultFile)) {
-        options.application = interpreter;
+    const std::string toolPath = main_.killToolDirectory + std::string(killToolName);
+    if (!needsDirectStart(task) && !needsDirectStart(resultFile_) && !needsDirectStart(toolPath)) {
+        options.application = interpreter_;
         command.process = startProgram(commandLine, options);
         keepJobIfJoined(command);
         return command;
     }
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    UniqueFile output(::CreateFileA(resultFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile output = createResultFile(resultFile_, &inheritable);
     if (!output) {
-        return command;
+        const DWORD error = ::GetLastError();
+        throw RunFailure(error, "The kill tool's result file " + resultFile_ +
+                                    " could not be created: " + systemErrorText(error));
     }
-    options.application = toolDirectory + std::string(killToolName);
+    options.application = toolPath;
     options.standardOutput = output.get();
     command.process = startProgram(std::string(killToolName) + " " + task, options);
     keepJobIfJoined(command);
     return command;
 }
 
+namespace {
+
 // Ends what still runs of the command and waits, within the bound, until its process is gone. A child of
 // the interpreter still dying may hold the result file a moment longer: the next emptying waits for it.
-void endKillCommand(const KillCommand& command) {
+void endKillCommand(const TerminationRun::KillCommand& command) {
     const HANDLE process = command.process.process.get();
     if (command.job) {
         ::TerminateJobObject(command.job.get(), 1);
@@ -128,10 +135,11 @@ std::vector<std::string> resultFileCandidates() {
 }
 
 std::string chooseResultFile(const std::vector<std::string>& candidates) {
+    // Taken only where the run can do what it does to the file before every task: made anew and empty, as the
+    // redirection makes it. A hidden, system or read-only file refuses that (though it could be opened), and
+    // every task would end without a verdict.
     for (const std::string& path : candidates) {
-        UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (probe) {
+        if (createResultFile(path, nullptr)) {
             return path;
         }
     }
@@ -142,8 +150,13 @@ void TerminationRun::run() {
     try {
         stepMark_ = markTasks;
         main_.disableStart();
-        prefix_ = commandPrefix(main_.OSFamily);
-        interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(main_.OSFamily));
+        const std::string systemFolder = withTrailingBackslash(systemDirectory());
+        interpreter_ = systemFolder + std::string(interpreterFileName(main_.OSFamily));
+        // A tool in the Windows directory is found by its bare name there; one beside the program by its path,
+        // from the system folder, which the interpreter always accepts as its current directory.
+        toolPathInCommand_ =
+            main_.killToolInWindowsDirectory ? std::string() : main_.killToolDirectory + std::string(killToolName);
+        startDirectory_ = main_.killToolInWindowsDirectory ? main_.killToolDirectory : systemFolder;
         resultFile_ = chooseResultFile(resultFileCandidates());
 
         const int count = main_.list1().count();
@@ -185,7 +198,7 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
     CheckList list = main_.list1();
     const std::string task = list.text(index);
     list.setCurrent(index);
-    const std::string commandLine = killCommandLine(prefix_, task, resultFile_);
+    const std::string commandLine = killCommandLine(main_.OSFamily, toolPathInCommand_, task, resultFile_);
 
     // Whatever an earlier task or run left there must never be read as this task's verdict.
     for (int attempt = 1;; ++attempt) {
@@ -198,7 +211,7 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
         }
         ShortPause();
     }
-    KillCommand command = startKillCommand(commandLine, interpreter_, task, main_.killToolDirectory, resultFile_);
+    const KillCommand command = startKillCommand(task, commandLine);
     if (command.process.processId == 0) {
         messageBox(startFailureMessage(commandLine));
         endProgram(exitNotCarriedOut);

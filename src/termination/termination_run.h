@@ -2,6 +2,7 @@
 // the list, then the pruning pass and the done state.
 #pragma once
 
+#include "platform/handles.h"
 #include "termination/kill_command.h"
 
 #include <string>
@@ -26,15 +27,24 @@ public:
     // Runs to the done state, or ends the program (unattended run, start failure, error report).
     void run();
 
+    // Both ends of a started kill command; closing the job ends whatever of it still runs. Without a job
+    // (none could be made, or the process could not join it) only the process itself can be ended.
+    struct KillCommand {
+        UniqueHandle job;
+        ProcessHandles process;
+    };
+
 private:
+    KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
     enum class TaskEnd { Handled, WindowClosed };
     TaskEnd handleTask(int index);
     void fail(long number, std::string_view description);
 
     frmMain& main_;
     int stepMark_ = 0;
-    std::string prefix_;
-    std::string interpreter_; // the full path of the program the prefix names
+    std::string interpreter_;       // the full path of the program the prefix names
+    std::string toolPathInCommand_; // empty where the interpreter finds the tool by its bare name
+    std::string startDirectory_;    // the kill command's current directory
     std::string resultFile_;
     std::vector<Unconfirmed> unconfirmed_;
 };

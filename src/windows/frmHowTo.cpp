@@ -69,11 +69,11 @@ void frmHowTo::load() {
         setControlFont(idTxtHowTo, {"Arial", 1200});
         setText(control(idTxtHowTo), helpText(directory));
 
-        // Every byte as it is: the header, empty lines and the line breaks all show. A file open in an editor
-        // can still be shown.
+        // Every character as it is, decoded as the list was read: the header, empty lines and the line breaks all
+        // show. A file open in an editor can still be shown.
         mark = markOpen;
         FileError error;
-        const std::optional<std::string> contents = readWholeFile(path, &error);
+        const std::optional<std::string> contents = readTextFile(path, &error);
         if (!contents) {
             mark = error.whileOpening ? markOpen : markRead;
             throw LoadFailure{error.code};

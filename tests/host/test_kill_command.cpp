@@ -16,17 +16,24 @@ TEST(KillCommand, PrefixFollowsTheFamilyExactly) {
 }
 
 TEST(KillCommand, AResultFileWithBlanksIsQuoted) {
-    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cv mail.exe", "C:\\Users\\A B\\Temp\\killed.lst"),
+    EXPECT_EQ(killCommandLine("NT", "", "cv mail.exe", "C:\\Users\\A B\\Temp\\killed.lst"),
               "cmd /c endprocx.exe cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"");
     EXPECT_TRUE(needsDirectStart("C:\\Users\\A&B\\Temp\\killed.lst"));
     EXPECT_TRUE(needsDirectStart("C:\\Users\\%X%\\Temp\\killed.lst"));
 }
 
+TEST(KillCommand, AToolBesideTheProgramIsNamedByItsPathWithinOneMorePairOfQuotes) {
+    const std::string tool = "C:\\Program Files\\Quellary\\endprocx.exe";
+    EXPECT_EQ(killCommandLine("NT", tool, "cv mail.exe", "C:\\Users\\A B\\Temp\\killed.lst"),
+              "cmd /c \"\"" + tool + "\" cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"\"");
+    EXPECT_EQ(killCommandLine("NT", tool, "", "C:\\killed.lst"), "cmd /c \"\"" + tool + "\"  > C:\\killed.lst\"");
+}
+
 TEST(KillCommand, TaskNameGoesInVerbatim) {
-    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cvmail.exe", "C:\\killed.lst"),
+    EXPECT_EQ(killCommandLine("NT", "", "cvmail.exe", "C:\\killed.lst"),
               "cmd /c endprocx.exe cvmail.exe > C:\\killed.lst");
-    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "", "C:\\killed.lst"), "cmd /c endprocx.exe  > C:\\killed.lst");
-    EXPECT_EQ(killCommandLine("cmd /c endprocx.exe ", "cv mail.exe ", "C:\\killed.lst"),
+    EXPECT_EQ(killCommandLine("NT", "", "", "C:\\killed.lst"), "cmd /c endprocx.exe  > C:\\killed.lst");
+    EXPECT_EQ(killCommandLine("NT", "", "cv mail.exe ", "C:\\killed.lst"),
               "cmd /c endprocx.exe cv mail.exe  > C:\\killed.lst");
 }
 

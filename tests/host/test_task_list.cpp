@@ -1,4 +1,5 @@
 #include "app/task_list.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,19 @@ TEST(DefaultTaskList, HasThirtyLinesInTheRightShape) {
     Entries expected = names;
     expected.emplace_back();
     EXPECT_EQ(readTaskList(text).entries, expected) << "27 names and one empty entry; the last name is not listed";
+}
+
+TEST(TaskListEncoding, Utf8IsTakenAsItIsAndAnythingElseIsLeftToTheOlderCodePage) {
+    using quellary::asUtf8Text;
+    EXPECT_EQ(asUtf8Text("[H]\r\na.exe\r\n"), "[H]\r\na.exe\r\n");
+    EXPECT_EQ(asUtf8Text("\xEF\xBB\xBF[H]\r\n\xD0\xBA\xE6\xB5\x8B\xF0\x9F\x98\x80.exe"),
+              "[H]\r\n\xD0\xBA\xE6\xB5\x8B\xF0\x9F\x98\x80.exe")
+        << "byte-order mark dropped; two-, three- and four-byte letters kept";
+    EXPECT_EQ(asUtf8Text(""), "");
+    for (const char* notUtf8 :
+         {"caf\xE9.exe", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE6\xB5", "\x80", "\xFF"}) {
+        EXPECT_EQ(asUtf8Text(notUtf8), std::nullopt) << notUtf8;
+    }
 }
 
 } // namespace
