@@ -56,6 +56,21 @@ bool startTask(const std::string& directory, const char* name) {
     return true;
 }
 
+// Beside the program where the user may write there; installed read-only (a standard user's Program Files),
+// in the user's local application data, as installed clients keep their data.
+std::string dataDirectory(const std::string& programDirectory) {
+    const std::string beside = programDirectory + "Data\\";
+    if (::CreateDirectoryA(beside.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        return beside;
+    }
+    std::string path = quellary::environmentVariable("LOCALAPPDATA").value_or(programDirectory);
+    for (const char* folder : {"\\Halvane", "\\Corvana", "\\Data"}) {
+        path += folder;
+        ::CreateDirectoryA(path.c_str(), nullptr);
+    }
+    return path + "\\";
+}
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         // A client that closes normally takes its lock file with it; only a killed one leaves it behind.
@@ -74,8 +89,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const std::size_t slash = exePath.find_last_of('\\');
     const std::string directory = exePath.substr(0, slash + 1);
     const std::string name = exePath.substr(slash + 1);
-    const std::string dataPath = directory + "Data\\";
-    ::CreateDirectoryA(dataPath.c_str(), nullptr);
+    const std::string dataPath = dataDirectory(directory);
     lockPath = dataPath + std::string(quellary::clientLockFileName);
 
     // Created anew only: a lock file already there means another copy runs, or one was killed.

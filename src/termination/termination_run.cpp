@@ -136,10 +136,14 @@ std::vector<std::string> resultFileCandidates() {
 
 std::string chooseResultFile(const std::vector<std::string>& candidates) {
     // Taken only where the run can do what it does to the file before every task: made anew and empty, as the
-    // redirection makes it. A hidden, system or read-only file refuses that (though it could be opened), and
-    // every task would end without a verdict.
+    // redirection makes it. Windows refuses that for a hidden, system or read-only file (though it could be
+    // opened), and every task would end without a verdict; the attributes are tested first, since not every
+    // system refuses it.
+    constexpr DWORD refusing = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     for (const std::string& path : candidates) {
-        if (createResultFile(path, nullptr)) {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        if ((attributes == INVALID_FILE_ATTRIBUTES || (attributes & refusing) == 0) &&
+            createResultFile(path, nullptr)) {
             return path;
         }
     }

@@ -62,7 +62,15 @@ bool fileExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-AppDir::AppDir() {
+Launch standard_user::quellary(const std::string& installation, const std::string& arguments) {
+    Launch launch;
+    launch.exePath = installation + "\\quellary.exe";
+    launch.arguments = arguments;
+    launch.directory = installation;
+    return launch;
+}
+
+AppDir::AppDir(const std::string& folder) {
     static int counter = 0;
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
@@ -70,7 +78,7 @@ AppDir::AppDir() {
                              std::to_string(++counter);
     removeTree(base);
     ::CreateDirectoryA(base.c_str(), nullptr);
-    path_ = base + "\\app";
+    path_ = base + "\\" + folder;
     windir_ = base + "\\windows";
     ::CreateDirectoryA(path_.c_str(), nullptr);
     ::CreateDirectoryA(windir_.c_str(), nullptr);

@@ -17,9 +17,20 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 
+// The installations that scripts/standard-user.sh makes read-only in the standard user's prefix.
+namespace standard_user {
+inline const std::string programFiles = "C:\\Program Files";
+inline const std::string withList = programFiles + "\\Quellary";                 // with the default task list
+inline const std::string withoutList = programFiles + "\\Quellary Without List"; // no task list
+inline const std::string clientFolder = programFiles + "\\Halvane\\Corvana";     // cvclient.exe and its tasks
+// Quellary started from one of the installations, with the system's own Windows directory.
+Launch quellary(const std::string& installation, const std::string& arguments = {});
+} // namespace standard_user
+
 class AppDir {
 public:
-    AppDir();
+    // `folder`: the application directory's name, in any script.
+    explicit AppDir(const std::string& folder = "app");
     ~AppDir();
     AppDir(const AppDir&) = delete;
     AppDir& operator=(const AppDir&) = delete;

@@ -105,18 +105,14 @@ protected:
         }
         return done ? testing::AssertionSuccess() : testing::AssertionFailure() << "no done state";
     }
+
+    // The client installed in `clientDir` started with its tasks, Start in Quellary started by `quellaryLaunch`
+    // listing exactly those, and Restart bringing the client back with a lock file `lock` of its own.
+    void clearAndRestart(const std::string& clientDir, const std::string& lock, const Launch& quellaryLaunch);
 };
 
-TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) {
-    // A program directory with a blank in it, as most installations have.
-    const std::string clientDir = app.file("Client Files");
-    ::CreateDirectoryA(clientDir.c_str(), nullptr);
-    app.installTo(clientProgram, clientDir);
-    for (const std::string& task : clientTasks) {
-        app.installTo("task_standin.exe", clientDir, task);
-    }
-    const std::string lock = clientDir + "\\Data\\~corvana.lck";
-
+void ProgramRestart::clearAndRestart(const std::string& clientDir, const std::string& lock,
+                                     const Launch& quellaryLaunch) {
     Launch launch;
     launch.exePath = clientDir + "\\" + clientProgram;
     Program client(launch);
@@ -127,8 +123,7 @@ TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) 
     }));
     ASSERT_EQ(readFile(lock), std::to_string(client.id()));
 
-    app.put("quellary.ini", quellary::defaultTaskListText());
-    Program quellary(app.quellary());
+    Program quellary(quellaryLaunch);
     const HWND main = quellary.waitForWindow("QuellaryMain");
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(runToDone(quellary, main));
@@ -161,6 +156,30 @@ TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) 
         return std::all_of(clientTasks.begin(), clientTasks.end(),
                            [](const std::string& task) { return processesNamed(task).size() == 1; });
     }));
+}
+
+TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) {
+    // A program directory with a blank in it, as most installations have.
+    const std::string clientDir = app.file("Client Files");
+    ::CreateDirectoryA(clientDir.c_str(), nullptr);
+    app.installTo(clientProgram, clientDir);
+    for (const std::string& task : clientTasks) {
+        app.installTo("task_standin.exe", clientDir, task);
+    }
+    app.put("quellary.ini", quellary::defaultTaskListText());
+    clearAndRestart(clientDir, clientDir + "\\Data\\~corvana.lck", app.quellary());
+}
+
+class StandardUser : public ProgramRestart {};
+
+TEST_F(StandardUser, TheWholeCycleWithQuellaryAndTheClientInstalledReadOnly) {
+    // The client keeps its data where the user may write, as it does when installed read-only.
+    char localData[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA("LOCALAPPDATA", localData, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
+    const std::string lock = std::string(localData) + "\\Halvane\\Corvana\\Data\\~corvana.lck";
+    ::DeleteFileA(lock.c_str()); // left by a client that an earlier run ended
+    clearAndRestart(standard_user::clientFolder, lock, standard_user::quellary(standard_user::withList));
 }
 
 TEST_F(ProgramRestart, AClientThatCannotBeStartedIsReportedAndTheProgramEnds) {

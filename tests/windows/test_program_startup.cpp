@@ -2,6 +2,7 @@
 #include "app/frmMain_layout.h"
 #include "app/task_list.h"
 #include "app_dir.h"
+#include "platform/files.h"
 #include "windows/frmAbout_layout.h"
 #include "windows/frmHowTo_layout.h"
 
@@ -134,6 +135,23 @@ TEST_F(Startup, MissingTaskListAcceptedWritesTheDefaultAndListsIt) {
     const LONG style = ::GetWindowLongA(list, GWL_STYLE);
     EXPECT_TRUE(style & WS_VSCROLL) << "28 entries need scrolling";
     EXPECT_FALSE(style & WS_HSCROLL) << "the names fit beside the vertical scroll bar";
+}
+
+class StandardUser : public Startup {};
+
+TEST_F(StandardUser, AReadOnlyFolderWithoutATaskListSaysSoAndWritesNothing) {
+    const std::string list = standard_user::withoutList + "\\quellary.ini";
+    Program program(standard_user::quellary(standard_user::withoutList));
+    EXPECT_TRUE(showsBox(
+        program,
+        {"Do you want me to create an INI file for you?", "No Quellary.ini File in Quellary directory", {IDYES, IDNO}},
+        IDYES));
+    EXPECT_TRUE(showsBox(program, {"The task list file\r\n" + list +
+                                       "\r\ncould not be created: " + quellary::systemErrorText(ERROR_ACCESS_DENIED),
+                                   "Quellary",
+                                   {IDOK}}));
+    EXPECT_EQ(program.waitForExit(), 2u);
+    EXPECT_FALSE(fileExists(list));
 }
 
 TEST_F(Startup, ListShowsTheEntriesInFileOrderAllTicked) {

@@ -13,6 +13,13 @@ namespace {
 
 constexpr auto runTimeout = 60s;
 
+// A directory named by an environment variable, as the program under test finds it.
+std::string environmentDirectory(const char* name) {
+    char value[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
+    return std::string(value, length < MAX_PATH ? length : 0);
+}
+
 std::vector<std::string> texts(const std::vector<ListItem>& items) {
     std::vector<std::string> t;
     for (const ListItem& item : items) {
@@ -133,6 +140,70 @@ TEST_F(Termination, AResultFileInATemporaryFolderWithBlanksOrSymbolsIsUsedWhole)
     ::CloseHandle(held);
     EXPECT_EQ(readFile(usual), "left by someone else\r\n");
     ::DeleteFileA(usual.c_str());
+}
+
+TEST(AnyScript, AProgramFolderTemporaryFolderAndTaskNameOutsideTheAnsiCodePageWork) {
+    AppDir app("Zoë 测试 кв");
+    app.install("endprocx.exe");
+    // A hidden tool in the Windows directory refuses the copy: the tool runs from the program's folder.
+    const std::string blocker = app.windir() + "\\endprocx.exe";
+    writeFile(blocker, "hidden");
+    ::SetFileAttributesA(blocker.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    // A hidden result file in the usual place cannot be made anew: the verdicts go to the temporary folder.
+    const std::string usual = "C:\\killed.lst";
+    writeFile(usual, "hidden\r\n");
+    ::SetFileAttributesA(usual.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const std::string temp = app.file("temp Ωμέγα 测试");
+    ASSERT_TRUE(::CreateDirectoryA(temp.c_str(), nullptr));
+    const std::string task = "кв测试.exe";
+    app.put("quellary.ini", taskListFile({"cvnone.exe", task}));
+    RunningTask running(app, task);
+    ASSERT_TRUE(running.started());
+
+    Launch launch = app.quellary();
+    launch.environment["TMP"] = temp;
+    launch.environment["TEMP"] = temp;
+    Program program(launch);
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(press(main, idCmdStart));
+    ASSERT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }, runTimeout));
+    EXPECT_TRUE(running.endsWithin(5s));
+    EXPECT_EQ(texts(listItems(::GetDlgItem(main, idList1))), std::vector<std::string>{task});
+    EXPECT_NE(readFile(temp + "\\killed.lst").find("\"" + task + "\""), std::string::npos);
+    EXPECT_TRUE(program.windows("#32770").empty()) << "every verdict was read";
+    ::SetFileAttributesA(usual.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readFile(usual), "hidden\r\n");
+    ::DeleteFileA(usual.c_str());
+}
+
+class StandardUser : public Termination {};
+
+TEST_F(StandardUser, AReadOnlyInstallationEndsExactlyTheRunningTasksFromItsOwnFolder) {
+    ASSERT_EQ(::CreateDirectoryA("C:\\quellary-probe", nullptr), FALSE) << "run through scripts/standard-user.sh";
+    const std::string windowsTool = environmentDirectory("windir") + "\\endprocx.exe";
+    const std::string verdicts = environmentDirectory("TEMP") + "\\killed.lst";
+    ::DeleteFileA(verdicts.c_str());
+    {
+        RunningTask sync(app, "cvsync.exe");
+        RunningTask watch(app, "cvwatch.exe");
+        Program program(standard_user::quellary(standard_user::withList));
+        const HWND main = runToDoneState(program);
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(sync.endsWithin(5s));
+        EXPECT_TRUE(watch.endsWithin(5s));
+        EXPECT_EQ(texts(listItems(::GetDlgItem(main, idList1))),
+                  (std::vector<std::string>{"cvsync.exe", "cvwatch.exe"}));
+        EXPECT_TRUE(program.windows("#32770").empty()) << "every verdict was read";
+    }
+    EXPECT_FALSE(fileExists(windowsTool)) << "the Windows directory took a copy";
+    EXPECT_FALSE(fileExists("C:\\killed.lst"));
+    EXPECT_TRUE(readFile(verdicts).ends_with("found\r\n")) << "the last entry's verdict: " << readFile(verdicts);
+
+    RunningTask again(app, "cvsync.exe");
+    Program unattended(standard_user::quellary(standard_user::withList, "START"));
+    EXPECT_EQ(unattended.waitForExit(runTimeout), 0u);
+    EXPECT_TRUE(again.endsWithin(1s));
 }
 
 TEST_F(Termination, NothingRunningEmptiesTheListAndSaysSo) {

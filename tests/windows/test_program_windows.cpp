@@ -117,6 +117,24 @@ TEST_F(HelpWindow, ShowsTheHelpTextAndTheFileAsItIs) {
     EXPECT_TRUE(screenshot(help, screenshotDirectory() + "\\help.bmp"));
 }
 
+TEST(AnyScriptHelpWindow, NamesAFolderInAnyScriptAndShowsAnOlderEditorsFileDecodedLikeTheList) {
+    AppDir app("Zoë 测试 кв");
+    app.install("endprocx.exe");
+    // Saved by an older editor in the legacy code page: "é" is one byte.
+    app.put("quellary.ini", "[Corvana Task List]\r\ncaf\xE9.exe\r\nLAST.EXE\r\n");
+    Program program(app.quellary());
+    const HWND main = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(main, nullptr);
+    const std::vector<ListItem> items = listItems(::GetDlgItem(main, main_window::idList1));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].text, "caf\xC3\xA9.exe");
+    ASSERT_TRUE(press(main, main_window::idCmdOptimize));
+    const HWND help = program.waitForWindow("QuellaryHowTo");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(controlText(help, help_window::idTxtHowTo), quellary::helpText(app.path()));
+    EXPECT_EQ(controlText(help, help_window::idTxtTaskList), "[Corvana Task List]\r\ncaf\xC3\xA9.exe\r\nLAST.EXE\r\n");
+}
+
 TEST_F(HelpWindow, ShowsEmptyLinesBlanksAndEmptyFilesUnchanged) {
     Program program(app.quellary());
     ASSERT_NE(mainWindow(program), nullptr);
