@@ -39,6 +39,7 @@ run: build-win
 
 bench: build-win
 	scripts/with-wine.sh scripts/wine-test.sh $(WIN_DIR)/bin/bench_run.exe
+	scripts/standard-user.sh $(WIN_DIR) scripts/wine-test.sh $(WIN_DIR)/bin/bench_run.exe standard-user
 
 package: build-win
 	scripts/package.sh $(WIN_DIR) dist
