@@ -9,6 +9,7 @@
 #include <iterator>
 #include <new>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -38,6 +39,20 @@ struct ProcessList {
     DWORD error = ERROR_SUCCESS;
 };
 
+// The system's names are UTF-16; the logic sees UTF-8, which holds every letter of them whatever the process's
+// code page (the ANSI functions would turn letters outside it into '?'). An unpaired surrogate, which a file name
+// may hold but UTF-8 cannot, becomes U+FFFD.
+std::string utf8(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
 ProcessList listProcesses() {
     ProcessList list;
     const UniqueHandle snapshot = adopt(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -45,10 +60,10 @@ ProcessList listProcesses() {
         list.error = ::GetLastError();
         return list;
     }
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
-        list.entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        list.entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, utf8(entry.szExeFile)});
     }
     if (list.entries.empty()) {
         list.error = ::GetLastError();
@@ -174,7 +189,7 @@ int main() {
     std::string taskName;
     Report report;
     try {
-        taskName = endprocx::taskNameFromCommandLine(::GetCommandLineA());
+        taskName = endprocx::taskNameFromCommandLine(utf8(::GetCommandLineW()));
         report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
     } catch (const std::bad_alloc&) {
         report = endprocx::failureReport(taskName, "out of memory");

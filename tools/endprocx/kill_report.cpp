@@ -64,8 +64,9 @@ std::string taskNameFromCommandLine(std::string_view commandLine) {
     return name.substr(first, name.find_last_not_of(blanks) - first + 1);
 }
 
-// ASCII folding only: the names arrive in the ANSI code page, whose other letters the tool cannot fold reliably,
-// and an unfolded byte can only make the match stricter.
+// ASCII folding only: the names arrive in UTF-8, and folding other letters the way the file system does would
+// need its case table. Bytes of 0x80 and above, which make up every other letter, compare exactly, so an
+// unfolded letter can only make the match stricter.
 bool sameImageName(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });

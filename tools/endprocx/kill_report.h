@@ -9,7 +9,7 @@
 
 namespace endprocx {
 
-// The task name from the tool's whole raw command line (program token included). See the definition for what
+// The task name from the tool's whole raw command line (program token included), in UTF-8. See the definition for what
 // the command interpreter leaves of it. Empty when no name was given.
 [[nodiscard]] std::string taskNameFromCommandLine(std::string_view commandLine);
 
@@ -19,7 +19,7 @@ namespace endprocx {
 struct ProcessEntry {
     std::uint32_t pid = 0;
     std::uint32_t parentPid = 0;
-    std::string imageName;
+    std::string imageName; // UTF-8
 };
 
 // The processes that started the tool, nearest first: its parent, the parent's parent, and so on.
