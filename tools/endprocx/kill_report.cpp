@@ -38,11 +38,12 @@ std::string quoted(std::string_view taskName) {
 // acted first: "&", "|", "<" and ">" end the command there, "^" escapes the next character and disappears, and
 // %variable% is replaced by its value (inside quotes as well). A caller that quotes the name keeps & | < > ^
 // intact, and then the quotes reach the tool too.
-// So: everything after the program token, verbatim, with every double quote dropped (no file name can hold one,
-// so nothing of a real name is lost) and blanks and tabs trimmed at both ends (the leading one is the separator,
-// the trailing one the interpreter's; no Windows file name ends in a blank). Splitting into arguments and joining
-// them with single blanks would lose runs of blanks, and the runtime's argument rules give quotes and backslashes
-// meanings that they do not have in a file name.
+// So: everything after the program token, verbatim, with blanks and tabs trimmed at both ends (the leading one is
+// the separator, the trailing one the interpreter's; no Windows file name ends in a blank), and then one pair of
+// double quotes dropped if it wraps the whole of it. A quote anywhere else stays: no file name can hold one, so
+// such a name matches nothing, whereas dropping it would turn the name into that of another program. Splitting
+// into arguments and joining them with single blanks would lose runs of blanks, and the runtime's argument rules
+// give quotes and backslashes meanings that they do not have in a file name.
 std::string taskNameFromCommandLine(std::string_view commandLine) {
     std::size_t tail = 0;
     if (commandLine.starts_with('"')) {
@@ -51,17 +52,16 @@ std::string taskNameFromCommandLine(std::string_view commandLine) {
     } else {
         tail = std::min(commandLine.find_first_of(blanks), commandLine.size());
     }
-    std::string name;
-    for (const char c : commandLine.substr(tail)) {
-        if (c != '"') {
-            name += c;
-        }
-    }
+    std::string_view name = commandLine.substr(tail);
     const std::size_t first = name.find_first_not_of(blanks);
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return {};
     }
-    return name.substr(first, name.find_last_not_of(blanks) - first + 1);
+    name = name.substr(first, name.find_last_not_of(blanks) - first + 1);
+    if (name.size() >= 2 && name.starts_with('"') && name.ends_with('"')) {
+        name = name.substr(1, name.size() - 2);
+    }
+    return std::string(name);
 }
 
 // ASCII folding only: the names arrive in UTF-8, and folding other letters the way the file system does would
