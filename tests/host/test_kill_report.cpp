@@ -117,7 +117,7 @@ TEST(SelectTargets, ProtectsPidsZeroAndFourWhateverTheirName) {
     EXPECT_FALSE(isSystemProcess(8, "svchost"));
 }
 
-TEST(CallerChain, FollowsParentsAndStopsAtLoopsAndGaps) {
+TEST(CallerChain, FollowsParentsAndStopsAtLoopsGapsAndNewerProcesses) {
     // Ids 10 and 20 name each other as parents: a reused id. The walk must end.
     const std::vector<ProcessEntry> loop = {{10, 20, "a.exe"}, {20, 10, "b.exe"}, {30, 10, "tool.exe"}};
     EXPECT_EQ(callerChain(30, loop), (std::vector<std::uint32_t>{10, 20}));
@@ -127,6 +127,12 @@ TEST(CallerChain, FollowsParentsAndStopsAtLoopsAndGaps) {
     const std::vector<ProcessEntry> gap = {{30, 25, "tool.exe"}, {40, 30, "child.exe"}};
     EXPECT_EQ(callerChain(30, gap), (std::vector<std::uint32_t>{25}));
     EXPECT_TRUE(callerChain(99, gap).empty());
+    // Creation times: earlier, equal and unknown (0) are followed. 5 was created after 15, the nearest process below
+    // it with a known time, so it holds the id of an ended ancestor: neither it nor 1 above it is a caller.
+    const std::vector<ProcessEntry> reused = {
+        {1, 0, "a.exe", 50},    {5, 1, "b.exe", 250},     {10, 5, "c.exe", 0},      {15, 10, "d.exe", 200},
+        {20, 15, "e.exe", 200}, {25, 20, "cmd.exe", 300}, {30, 25, "tool.exe", 400}};
+    EXPECT_EQ(callerChain(30, reused), (std::vector<std::uint32_t>{25, 20, 15, 10}));
 }
 
 TEST(ReportFor, VerdictWordFollowsTheCounts) {

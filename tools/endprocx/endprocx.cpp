@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <new>
 #include <string>
@@ -53,6 +54,16 @@ std::string utf8(std::wstring_view text) {
     return out;
 }
 
+// The process's creation time in 100 ns units since 1601, or 0 when it cannot be opened or has just gone.
+std::uint64_t creationTime(DWORD pid) noexcept {
+    const UniqueHandle process = adopt(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
 ProcessList listProcesses() {
     ProcessList list;
     const UniqueHandle snapshot = adopt(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -63,7 +74,8 @@ ProcessList listProcesses() {
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        list.entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, utf8(entry.szExeFile)});
+        list.entries.push_back(
+            {entry.th32ProcessID, entry.th32ParentProcessID, utf8(entry.szExeFile), creationTime(entry.th32ProcessID)});
     }
     if (list.entries.empty()) {
         list.error = ::GetLastError();

@@ -72,18 +72,33 @@ bool sameImageName(std::string_view a, std::string_view b) noexcept {
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });
 }
 
+// Parent ids are never updated when a parent ends, and Windows hands the id of an ended process to a new one: the
+// process now holding a parent's id may be a stranger. A true ancestor was created no later than any of its
+// descendants, so a "parent" created after the nearest process below it with a known creation time is such a
+// stranger, and the walk stops there: nothing above it started the tool either. Equal times are followed, as a
+// child can be created within the same clock tick as its parent. An unknown time (0: the process could not be
+// opened) proves nothing, and the link is followed: a stranger taken for a caller is only spared, whereas a caller
+// taken for a stranger would be ended. A reused id can also close a loop, so the walk stops at any repeat.
 std::vector<std::uint32_t> callerChain(std::uint32_t selfPid, const std::vector<ProcessEntry>& processes) {
-    std::unordered_map<std::uint32_t, std::uint32_t> parentOf;
+    std::unordered_map<std::uint32_t, const ProcessEntry*> byPid;
     for (const ProcessEntry& p : processes) {
-        parentOf.emplace(p.pid, p.parentPid);
+        byPid.emplace(p.pid, &p);
     }
-    // Parent ids are never updated when a parent ends, so a reused id can close a loop: stop at any repeat.
     std::vector<std::uint32_t> chain;
     std::unordered_set<std::uint32_t> seen{selfPid};
-    auto it = parentOf.find(selfPid);
-    while (it != parentOf.end() && it->second != 0 && seen.insert(it->second).second) {
-        chain.push_back(it->second);
-        it = parentOf.find(it->second);
+    std::uint64_t createdBelow = 0;
+    auto it = byPid.find(selfPid);
+    while (it != byPid.end()) {
+        const ProcessEntry& child = *it->second;
+        createdBelow = child.created != 0 ? child.created : createdBelow;
+        if (child.parentPid == 0 || !seen.insert(child.parentPid).second) {
+            break;
+        }
+        it = byPid.find(child.parentPid);
+        if (it != byPid.end() && createdBelow != 0 && it->second->created > createdBelow) {
+            break;
+        }
+        chain.push_back(child.parentPid);
     }
     return chain;
 }

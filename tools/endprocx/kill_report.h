@@ -19,10 +19,12 @@ namespace endprocx {
 struct ProcessEntry {
     std::uint32_t pid = 0;
     std::uint32_t parentPid = 0;
-    std::string imageName; // UTF-8
+    std::string imageName;     // UTF-8
+    std::uint64_t created = 0; // creation time as a FILETIME value (100 ns units since 1601); 0 = unknown
 };
 
-// The processes that started the tool, nearest first: its parent, the parent's parent, and so on.
+// The processes that started the tool, nearest first: its parent, the parent's parent, and so on, as far as
+// their creation times allow (see the definition).
 [[nodiscard]] std::vector<std::uint32_t> callerChain(std::uint32_t selfPid, const std::vector<ProcessEntry>& processes);
 
 // Processes whose end would take the system down with them, whatever rights the tool has.
