@@ -1,0 +1,44 @@
+// A record of one run for the run log: what was run, on which tasks, with what outcome, and how it ended.
+// Plain data in, text out; the Windows side stamps the time and writes the file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellary {
+
+enum class TaskOutcome { Terminated, NotRunning, MayStillRun };
+
+struct TaskRecord {
+    std::string task;
+    TaskOutcome outcome = TaskOutcome::Terminated;
+    std::string reason; // why the task may still run; unused for the other outcomes
+};
+
+struct RunRecord {
+    std::string localTime; // ISO 8601 with the offset: "2026-12-07T16:40:05+01:00"
+    std::string programPath;
+    std::string taskListPath;
+    bool unattended = false; // started as "quellary.exe START"
+    std::string resultFile;  // empty when the run never chose one
+    std::vector<TaskRecord> tasks;
+    std::string ending; // "exit code 1", "closed", an error report's text (may span lines), ...
+};
+
+// Every block of the log starts with a line that begins with this, and no other line does: continuation
+// lines of a text that spans lines are indented. The log can so be cut at block boundaries alone.
+inline constexpr std::string_view runHeaderStart = "=== run ";
+
+// One block: CR LF line ends, an empty line after the last one.
+std::string formatRunRecord(const RunRecord& record);
+
+// The log after appending `block` to `existing`, cut to at most `cap` bytes by dropping whole blocks, oldest
+// first. When a cut is needed, text before the first block (written by hand, or the rest of a cut made by
+// someone else) goes first. The newest block is kept whole even when it alone is larger than `cap`.
+std::string appendWithinCap(std::string_view existing, std::string_view block, std::size_t cap);
+
+inline constexpr std::size_t runLogCap = 1024 * 1024;
+
+} // namespace quellary

@@ -1,0 +1,87 @@
+#include "app/run_record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quellary;
+
+TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
+    struct Case {
+        RunRecord record;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"2026-12-07T16:40:05+01:00",
+          "C:\\Program Files\\Quellary\\quellary.exe",
+          "C:\\Program Files\\Quellary\\quellary.ini",
+          true,
+          "C:\\Users\\Zo\xC3\xAB\\AppData\\Local\\Temp\\killed.lst",
+          {{"cvagent.exe", TaskOutcome::Terminated, ""},
+           {"cvmail.exe", TaskOutcome::NotRunning, ""},
+           {"cvtray.exe", TaskOutcome::MayStillRun, "access denied 1"},
+           {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"}},
+          "exit code 1"},
+         "=== run 2026-12-07T16:40:05+01:00 ===\r\n"
+         "program:     C:\\Program Files\\Quellary\\quellary.exe\r\n"
+         "task list:   C:\\Program Files\\Quellary\\quellary.ini\r\n"
+         "mode:        START\r\n"
+         "result file: C:\\Users\\Zo\xC3\xAB\\AppData\\Local\\Temp\\killed.lst\r\n"
+         "task cvagent.exe: terminated\r\n"
+         "task cvmail.exe: not running\r\n"
+         "task cvtray.exe: may still be running (access denied 1)\r\n"
+         "task (empty name): may still be running (no verdict\r\n"
+         "             from the tool)\r\n"
+         "ended:       exit code 1\r\n"
+         "\r\n"},
+        {{"2026-12-07T16:41:00-05:00",
+          "C:\\Q\\quellary.exe",
+          "C:\\Q\\quellary.ini",
+          false,
+          "",
+          {},
+          "Error       : 53\r\n=== run 1\r\n\r\nDescription : File not found\r\n"},
+         "=== run 2026-12-07T16:41:00-05:00 ===\r\n"
+         "program:     C:\\Q\\quellary.exe\r\n"
+         "task list:   C:\\Q\\quellary.ini\r\n"
+         "mode:        interactive\r\n"
+         "result file: (none)\r\n"
+         "ended:       Error       : 53\r\n"
+         "             === run 1\r\n"
+         "             \r\n"
+         "             Description : File not found\r\n"
+         "\r\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(formatRunRecord(c.record), c.expected) << c.record.localTime;
+    }
+}
+
+TEST(RunRecord, LogIsCutByWholeOldestBlocks) {
+    const std::string a = "=== run a ===\r\nended:       1\r\n\r\n";
+    const std::string b = "=== run b ===\r\nended:       2\r\n             === run x\r\n\r\n";
+    const std::string n = "=== run n ===\r\nended:       3\r\n\r\n";
+    const std::string junk = "notes by hand\r\n=== run\r\n";
+    struct Case {
+        const char* what;
+        std::string existing;
+        std::size_t cap;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"empty log", "", 1000, n},
+        {"under the cap", a + b, 1000, a + b + n},
+        {"exactly the cap", a + b, (a + b + n).size(), a + b + n},
+        {"one byte over", a + b, (a + b + n).size() - 1, b + n},
+        {"only the newest fits", a + b, (b + n).size() - 1, n},
+        {"newest alone over the cap", a + b, 5, n},
+        {"text before the first block goes first", junk + a + b, (a + b + n).size(), a + b + n},
+        {"text before the first block kept under the cap", junk + a, 1000, junk + a + n},
+        {"no line break at the end", "notes by hand", 1000, "notes by hand\r\n" + n},
+        {"no block at all", "notes by hand", 20, n},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(appendWithinCap(c.existing, n, c.cap), c.expected) << c.what;
+    }
+}
