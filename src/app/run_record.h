@@ -39,6 +39,7 @@ std::string formatRunRecord(const RunRecord& record);
 // someone else) goes first. The newest block is kept whole even when it alone is larger than `cap`.
 std::string appendWithinCap(std::string_view existing, std::string_view block, std::size_t cap);
 
-inline constexpr std::size_t runLogCap = 1024 * 1024;
+// 1 MiB holds a few thousand runs, and is still small enough to be read and rewritten whole at each run.
+inline constexpr std::size_t runLogCap = std::size_t{1024} * 1024;
 
 } // namespace quellary
