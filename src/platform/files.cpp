@@ -1,8 +1,12 @@
 #include "platform/files.h"
 
+#include "app/run_record.h"
 #include "platform/handles.h"
+#include "platform/program.h"
 #include "platform/text.h"
 
+#include <cstdio>
+#include <exception>
 #include <vector>
 
 namespace quellary {
@@ -38,6 +42,49 @@ std::string utf8FromCodePage(std::string_view bytes, UINT codePage) {
     std::string text(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
     return text;
+}
+
+// ERROR_SUCCESS when every byte was written. A short write that reports success leaves no error of its own:
+// the disk is full.
+DWORD writeAll(HANDLE file, std::string_view bytes) {
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        return ::GetLastError();
+    }
+    return written == bytes.size() ? static_cast<DWORD>(ERROR_SUCCESS) : static_cast<DWORD>(ERROR_DISK_FULL);
+}
+
+// A second run appending its record at the same time is waited for up to about a second (20 tries, 50 ms
+// apart); it takes longer only when something else holds the log, and then the record is given up.
+constexpr int logAttempts = 20;
+constexpr DWORD logRetryMilliseconds = 50;
+
+// The next log is written to a draft beside it, opened sharing only reading and deletion (its move into
+// place): a second run cannot open it for writing until this one has moved it.
+UniqueFile openLogDraft(const std::string& draftPath) {
+    for (int attempt = 1;; ++attempt) {
+        UniqueFile draft(::CreateFileA(draftPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (draft || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == logAttempts) {
+            return draft;
+        }
+        ::Sleep(logRetryMilliseconds);
+    }
+}
+
+// A reader that opened the log without sharing deletion (a viewer, a virus scanner) blocks the replacement for
+// a moment.
+bool replaceLog(const std::string& draftPath, const std::string& path) {
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExA(draftPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD code = ::GetLastError();
+        if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == logAttempts) {
+            return false;
+        }
+        ::Sleep(logRetryMilliseconds);
+    }
 }
 
 } // namespace
@@ -90,12 +137,8 @@ bool writeNewFile(const std::string& path, std::string_view bytes, FileError* er
         capture(error, ::GetLastError());
         return false;
     }
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-        // A short write that reports success leaves no error of its own: the disk is full.
-        const DWORD code = ::GetLastError();
-        capture(error, code != ERROR_SUCCESS ? code : static_cast<DWORD>(ERROR_DISK_FULL));
+    if (const DWORD code = writeAll(file.get(), bytes); code != ERROR_SUCCESS) {
+        capture(error, code);
         // A part of the content must not be taken for the whole file later.
         file.reset();
         ::DeleteFileA(path.c_str());
@@ -128,6 +171,68 @@ bool copyFileTo(const std::string& from, const std::string& to, FileError* error
 
 bool deleteFileAt(const std::string& path) {
     return ::DeleteFileA(path.c_str()) != 0;
+}
+
+std::string localTimeIso8601() {
+    // Local time and offset both come from one instant, so that they agree even at a change of daylight
+    // saving time.
+    SYSTEMTIME utc{};
+    ::GetSystemTime(&utc);
+    SYSTEMTIME local = utc;
+    if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        local = utc;
+    }
+    FILETIME utcTicks{};
+    FILETIME localTicks{};
+    ::SystemTimeToFileTime(&utc, &utcTicks);
+    ::SystemTimeToFileTime(&local, &localTicks);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<long long>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    // FILETIME counts 100 ns.
+    const int offsetMinutes = static_cast<int>((ticks(localTicks) - ticks(utcTicks)) / 600'000'000);
+    const int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.wYear, local.wMonth, local.wDay,
+                  local.wHour, local.wMinute, local.wSecond, offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
+}
+
+std::optional<std::string> runLogPath() {
+    const std::optional<std::string> folder = environmentVariable("LOCALAPPDATA");
+    if (!folder || folder->empty()) {
+        return std::nullopt;
+    }
+    return *folder + "\\Quellary\\quellary.log";
+}
+
+bool appendToLog(const std::string& path, std::string_view block, std::size_t cap) noexcept {
+    try {
+        if (const std::size_t slash = path.find_last_of('\\'); slash != std::string::npos) {
+            if (!::CreateDirectoryA(path.substr(0, slash).c_str(), nullptr) &&
+                ::GetLastError() != ERROR_ALREADY_EXISTS) {
+                return false;
+            }
+        }
+        // The draft is held from before the log is read until after it has replaced the log: a second run
+        // appending at the same time waits in openLogDraft and then reads the log with this record in it, so
+        // neither record is lost. A draft left by a crash is simply written over by the next record.
+        const std::string draftPath = path + ".new";
+        const UniqueFile draft = openLogDraft(draftPath);
+        if (!draft) {
+            return false;
+        }
+        FileError error;
+        const std::optional<std::string> existing = readWholeFile(path, &error);
+        if (!existing && error.code != ERROR_FILE_NOT_FOUND) {
+            return false;
+        }
+        const std::string log = appendWithinCap(existing.value_or(""), block, cap);
+        return writeAll(draft.get(), log) == ERROR_SUCCESS && ::FlushFileBuffers(draft.get()) &&
+               replaceLog(draftPath, path);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::string systemErrorText(DWORD code) {

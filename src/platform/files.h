@@ -1,8 +1,10 @@
-// Files as the program needs them: an existence test, whole-file reads and writes, copy and delete.
+// Files as the program needs them: an existence test, whole-file reads and writes, copy and delete, and the
+// run log.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +40,19 @@ struct FileError {
 [[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, FileError* error = nullptr);
 
 [[nodiscard]] bool deleteFileAt(const std::string& path);
+
+// The local time now in ISO 8601, with the offset from UTC in force at that moment:
+// "2026-12-07T16:40:05+01:00". UTC with "+00:00" when the time zone cannot be applied.
+std::string localTimeIso8601();
+
+// %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
+std::optional<std::string> runLogPath();
+
+// Appends `block` to the log at `path`, cut to `cap` bytes by appendWithinCap; the log's folder is made when
+// it is missing (its parent must exist). The log is replaced in one step, so that a crash leaves the old or
+// the new log, never a part of one. False on any failure: a record that cannot be written must not disturb
+// the run it records.
+[[nodiscard]] bool appendToLog(const std::string& path, std::string_view block, std::size_t cap) noexcept;
 
 // The system's description of an error code, without the trailing line break.
 std::string systemErrorText(DWORD code);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 using namespace quellary;
 
 namespace {
@@ -66,6 +69,33 @@ TEST(Platform, EmptyingKeepsTheFileButNotItsContent) {
     EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     ::CloseHandle(held);
     ::DeleteFileA(path.c_str());
+}
+
+TEST(Platform, RunsAppendingAtOnceAllKeepTheirRecords) {
+    const std::string folder = tempPath("log");
+    const std::string log = folder + "\\quellary.log";
+    const auto block = [](int i) { return "=== run " + std::to_string(i) + " ===\r\n\r\n"; };
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 8; ++i) {
+        runs.emplace_back([&, i] { EXPECT_TRUE(appendToLog(log, block(i), 1000)) << i; });
+    }
+    for (std::thread& run : runs) {
+        run.join();
+    }
+    const std::optional<std::string> text = readWholeFile(log);
+    ASSERT_TRUE(text);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_NE(text->find(block(i)), std::string::npos) << i << " missing from\n" << *text;
+    }
+    EXPECT_TRUE(appendToLog(log, block(8), block(8).size()));
+    EXPECT_EQ(readWholeFile(log), block(8)) << "cut to the cap";
+    EXPECT_FALSE(fileExists(log + ".new"));
+    ::DeleteFileA(log.c_str());
+    ::RemoveDirectoryA(folder.c_str());
+
+    const std::string now = localTimeIso8601();
+    ASSERT_EQ(now.size(), 25u) << now;
+    EXPECT_TRUE(now[10] == 'T' && (now[19] == '+' || now[19] == '-') && now[22] == ':') << now;
 }
 
 TEST(Platform, ProgramFacts) {
