@@ -2,6 +2,7 @@
 
 #include "app/app_info.h"
 #include "app/frmMain_layout.h"
+#include "app/run_log.h"
 #include "app/startup.h"
 #include "app/task_list.h"
 #include "platform/files.h"
@@ -20,9 +21,17 @@ using namespace main_window;
 
 namespace {
 
+// A start-up that ends the program: an unattended run, which could not be carried out, leaves its record.
+[[noreturn]] void endStartup(std::string_view why) {
+    if (runRecord().unattended) {
+        endRun(exitNotCarriedOut, why);
+    }
+    endProgram(exitNotCarriedOut);
+}
+
 [[noreturn]] void fail(const MessageText& message, UINT icon = 0) {
     messageBox(message.prompt, message.title, MB_OK | icon);
-    endProgram(exitNotCarriedOut);
+    endStartup(message.prompt);
 }
 
 } // namespace
@@ -38,6 +47,12 @@ std::string frmMain::taskListPath() {
 }
 
 void frmMain::load() {
+    RunRecord& record = runRecord();
+    record.localTime = localTimeIso8601();
+    record.programPath = executablePath();
+    record.taskListPath = taskListPath();
+    record.unattended = isStartArgument(argumentText());
+
     centerOnScreen();
     setCaption(mainCaption());
     addToolTip();
@@ -47,7 +62,7 @@ void frmMain::load() {
     if (!fileExists(taskListPath)) {
         const MessageText ask = createTaskListMessage();
         if (messageBox(ask.prompt, ask.title, MB_YESNO) == IDNO) {
-            endProgram(exitNotCarriedOut);
+            endStartup("no task list file, and none was to be created");
         }
         FileError error;
         if (!writeNewFile(taskListPath, defaultTaskListText(), &error)) {
@@ -62,7 +77,7 @@ void frmMain::load() {
     }
     OSFamily = osFamilyFor(code);
 
-    if (isStartArgument(argumentText())) {
+    if (record.unattended) {
         cmdStart_Click();
     }
 }
@@ -157,7 +172,25 @@ void frmMain::showDoneState() {
 }
 
 void frmMain::cmdStart_Click() {
-    TerminationRun(*this).run();
+    TerminationRun run(*this);
+    activeRun_ = &run;
+    run.run();
+    activeRun_ = nullptr;
+}
+
+bool frmMain::onQueryClose() {
+    if (activeRun_ != nullptr) {
+        activeRun_->interrupt(mainWindowClosed);
+    }
+    return true;
+}
+
+bool frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+    // The system may end the process as soon as this returns: the run must end its command first.
+    if (msg == WM_ENDSESSION && wParam != FALSE && activeRun_ != nullptr) {
+        activeRun_->interrupt(sessionEnded);
+    }
+    return false;
 }
 
 void frmMain::cmdRestart_Click() {

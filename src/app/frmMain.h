@@ -10,6 +10,7 @@ namespace quellary {
 
 class frmHowTo;
 class frmAbout;
+class TerminationRun;
 
 class frmMain final : public Form {
 public:
@@ -43,6 +44,8 @@ public:
 
 protected:
     void onCommand(int id, int notifyCode) override;
+    bool onQueryClose() override;
+    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void centerOnScreen();
@@ -53,6 +56,7 @@ private:
     frmHowTo& howTo_;
     frmAbout& about_;
     HWND toolTip_ = nullptr;
+    TerminationRun* activeRun_ = nullptr; // while Start runs
 };
 
 } // namespace quellary

@@ -1,6 +1,8 @@
 #include "app/frmMain.h"
 
 #include "app/app_info.h"
+#include "app/startup.h"
+#include "platform/program.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 #include "windows/frmAbout.h"
@@ -11,6 +13,9 @@
 using namespace quellary;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
+        keepBoxesUnseen();
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 

@@ -37,6 +37,10 @@ bool isStartArgument(std::string_view argumentText) {
     return true;
 }
 
+bool boxesCanBeSeen(bool unattended, bool windowStationVisible) {
+    return !unattended || windowStationVisible;
+}
+
 std::string osFamilyFor(int platformCode) {
     switch (platformCode) {
     case 1:

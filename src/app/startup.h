@@ -16,6 +16,10 @@ std::string withTrailingBackslash(std::string_view directory);
 // True for "START" in any case with blanks at either end, and for nothing else.
 bool isStartArgument(std::string_view argumentText);
 
+// Whether message boxes may be shown: an unattended run in a window station nobody sees (a scheduled task
+// run whether the user is logged on or not, a service) shows none, since nobody could ever answer one.
+bool boxesCanBeSeen(bool unattended, bool windowStationVisible);
+
 // "95" or "NT" for the platform codes 1 and 2, empty for any other code; 0 is refused before this.
 std::string osFamilyFor(int platformCode);
 inline constexpr int unidentifiedPlatformCode = 0;

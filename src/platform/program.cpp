@@ -85,6 +85,15 @@ std::string systemDirectory() {
     }
 }
 
+bool windowStationIsVisible() {
+    USEROBJECTFLAGS flags{};
+    const HWINSTA station = ::GetProcessWindowStation();
+    if (station == nullptr || !::GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) {
+        return true;
+    }
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 int platformCode() {
     // GetVersionEx is deprecated but still reports the platform id, which is all that is asked of it.
     OSVERSIONINFOA info{};

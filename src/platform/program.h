@@ -30,6 +30,10 @@ std::optional<std::string> environmentVariable(const char* name);
 // The system directory ("C:\Windows\system32"): no trailing backslash, empty when it cannot be told.
 std::string systemDirectory();
 
+// False when the process's window station is one that nobody sees (a service's, or a scheduled task's run
+// whether the user is logged on or not); true where it cannot be told.
+bool windowStationIsVisible();
+
 // The platform id the system reports (VER_PLATFORM_WIN32s 0, _WINDOWS 1, _NT 2).
 int platformCode();
 

@@ -18,9 +18,12 @@ void dispatch(MSG& msg) {
     ::DispatchMessageA(&msg);
 }
 
-HWND ownerForBox() {
-    const HWND active = ::GetActiveWindow();
-    return active != nullptr && ::IsWindowVisible(active) ? active : nullptr;
+bool boxesUnseen = false;
+std::vector<std::string> unseen;
+
+HWND ownerForBox(HWND owner) {
+    const HWND candidate = owner != nullptr ? owner : ::GetActiveWindow();
+    return candidate != nullptr && ::IsWindowVisible(candidate) ? candidate : nullptr;
 }
 
 // Runs the pending events; false when the program has been told to quit.
@@ -39,10 +42,22 @@ bool runPendingEvents() {
 
 } // namespace
 
-int messageBox(std::string_view prompt, std::string_view title, UINT buttonsAndIcon) {
+void keepBoxesUnseen() {
+    boxesUnseen = true;
+}
+
+const std::vector<std::string>& unseenBoxes() {
+    return unseen;
+}
+
+int messageBox(std::string_view prompt, std::string_view title, UINT buttonsAndIcon, HWND owner) {
     const std::string text(prompt);
     const std::string caption(title.empty() ? appTitle : title);
-    return ::MessageBoxA(ownerForBox(), text.c_str(), caption.c_str(), buttonsAndIcon | MB_SETFOREGROUND);
+    if (boxesUnseen) {
+        unseen.push_back(caption + ": " + text);
+        return (buttonsAndIcon & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    }
+    return ::MessageBoxA(ownerForBox(owner), text.c_str(), caption.c_str(), buttonsAndIcon | MB_SETFOREGROUND);
 }
 
 void beep() {
@@ -59,7 +74,8 @@ WaitOutcome waitWithEvents(HANDLE object, DWORD timeoutMs) {
         const ULONGLONG now = ::GetTickCount64();
         const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
         const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (r == WAIT_OBJECT_0) {
+        // An abandoned mutex is owned by the waiter all the same.
+        if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED_0) {
             return WaitOutcome::Signalled;
         }
         if (r == WAIT_OBJECT_0 + 1) {

@@ -4,13 +4,22 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quellary {
 
-// A modal message box owned by the active window of this program (none before a window is shown).
-// An empty title shows the application title. Returns the button pressed (IDOK, IDYES, IDNO, ...).
-int messageBox(std::string_view prompt, std::string_view title = {}, UINT buttonsAndIcon = MB_OK);
+// A modal message box owned by `owner`, or by the active window of this program when none is given (none
+// while the window is not shown). An empty title shows the application title. Returns the button pressed
+// (IDOK, IDYES, IDNO, ...).
+int messageBox(std::string_view prompt, std::string_view title = {}, UINT buttonsAndIcon = MB_OK,
+               HWND owner = nullptr);
+
+// From now on no box is shown, for nobody could see it: its text is kept (unseenBoxes) and the box counts as
+// answered with OK or No.
+void keepBoxesUnseen();
+[[nodiscard]] const std::vector<std::string>& unseenBoxes();
 
 void beep();
 

@@ -101,6 +101,11 @@ std::string startFailureMessage(std::string_view commandLine) {
     return text;
 }
 
+std::string otherRunMessage(unsigned minutes) {
+    return "Another Quellary run on this computer did not finish within " + std::to_string(minutes) +
+           " minutes, so this run was not carried out.\r\nStart Quellary again once the other run has ended.";
+}
+
 std::string errorReportMessage(long number, int stepMark, std::string_view description) {
     std::string text = "Error       : " + std::to_string(number) + "\r\nLine Number : " + std::to_string(stepMark) +
                        "\r\nDescription : ";

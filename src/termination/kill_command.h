@@ -58,6 +58,9 @@ std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks);
 
 std::string startFailureMessage(std::string_view commandLine);
 
+// Another run held the machine's run for longer than the run waits.
+std::string otherRunMessage(unsigned minutes);
+
 // The error report: three lines, each label 14 characters.
 std::string errorReportMessage(long number, int stepMark, std::string_view description);
 

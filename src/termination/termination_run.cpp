@@ -3,6 +3,7 @@
 #include "app/app_info.h"
 #include "app/Module1.h"
 #include "app/frmMain.h"
+#include "app/run_log.h"
 #include "app/startup.h"
 #include "platform/files.h"
 #include "platform/program.h"
@@ -63,6 +64,17 @@ void keepJobIfJoined(TerminationRun::KillCommand& command) {
     }
 }
 
+// Runs share the result file, so only one run at a time on the machine hands tasks to the tool; the session's
+// own namespace serves where the machine-wide one is refused.
+UniqueHandle openRunMutex() {
+    for (const char* name : {"Global\\QuellaryRun", "Local\\QuellaryRun"}) {
+        if (HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name)) {
+            return UniqueHandle(mutex);
+        }
+    }
+    return {};
+}
+
 // The result file, opened as the interpreter's redirection opens it: made anew, empty.
 UniqueFile createResultFile(const std::string& path, SECURITY_ATTRIBUTES* security) {
     return UniqueFile(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, security,
@@ -104,16 +116,25 @@ TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& 
 
 namespace {
 
-// Ends what still runs of the command and waits, within the bound, until its process is gone. A child of
-// the interpreter still dying may hold the result file a moment longer: the next emptying waits for it.
-void endKillCommand(const TerminationRun::KillCommand& command) {
+// Ends what still runs of the command and waits, within the bound, until its process is gone, the window
+// staying live unless the program is about to end. A child of the interpreter still dying may hold the result
+// file a moment longer: the next emptying waits for it.
+enum class WhileEnding { RunEvents, Block };
+void endKillCommand(const TerminationRun::KillCommand& command, WhileEnding whileEnding) {
     const HANDLE process = command.process.process.get();
+    if (process == nullptr) {
+        return;
+    }
     if (command.job) {
         ::TerminateJobObject(command.job.get(), 1);
     } else {
         ::TerminateProcess(process, 1);
     }
-    ::WaitForSingleObject(process, commandEndBoundMs);
+    if (whileEnding == WhileEnding::RunEvents) {
+        (void)waitWithEvents(process, commandEndBoundMs);
+    } else {
+        ::WaitForSingleObject(process, commandEndBoundMs);
+    }
 }
 
 } // namespace
@@ -153,6 +174,7 @@ std::string chooseResultFile(const std::vector<std::string>& candidates) {
 void TerminationRun::run() {
     try {
         stepMark_ = markTasks;
+        runRecord().localTime = localTimeIso8601();
         main_.disableStart();
         const std::string systemFolder = withTrailingBackslash(systemDirectory());
         interpreter_ = systemFolder + std::string(interpreterFileName(main_.OSFamily));
@@ -162,21 +184,25 @@ void TerminationRun::run() {
             main_.killToolInWindowsDirectory ? std::string() : main_.killToolDirectory + std::string(killToolName);
         startDirectory_ = main_.killToolInWindowsDirectory ? main_.killToolDirectory : systemFolder;
         resultFile_ = chooseResultFile(resultFileCandidates());
+        runRecord().resultFile = resultFile_;
 
+        waitForOtherRuns();
         const int count = main_.list1().count();
         for (int i = 0; i < count; ++i) {
-            if (handleTask(i) == TaskEnd::WindowClosed) {
-                return; // the user closed the main window: nothing is left to show the outcome in
-            }
+            handleTask(i);
+        }
+        if (runMutex_) {
+            ::ReleaseMutex(runMutex_.get());
+            runMutex_.reset();
         }
         beep();
 
         stepMark_ = markUnattended;
-        if (isStartArgument(argumentText())) {
-            endProgram(unconfirmed_.empty() ? exitDone : exitTasksMayRun);
+        if (runRecord().unattended) {
+            endRun(unconfirmed_.empty() ? exitDone : exitTasksMayRun);
         }
         if (!unconfirmed_.empty()) {
-            messageBox(unconfirmedMessage(unconfirmed_));
+            messageBox(unconfirmedMessage(unconfirmed_), {}, MB_OK, main_.hwnd());
         }
 
         CheckList list = main_.list1();
@@ -186,10 +212,11 @@ void TerminationRun::run() {
                                                     : markPruneBound;
         };
         if (prune(list, enter) == PruneOutcome::ListEmpty) {
-            messageBox(noTasksActiveText, noTasksActiveTitle);
+            messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, main_.hwnd());
         }
         stepMark_ = markPruneBound;
         main_.showDoneState();
+        finishRunRecord("done state");
     } catch (const RunFailure& failure) {
         fail(static_cast<long>(failure.code), failure.what());
     } catch (const std::exception& e) {
@@ -197,7 +224,7 @@ void TerminationRun::run() {
     }
 }
 
-TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
+void TerminationRun::handleTask(int index) {
     stepMark_ = markTasks;
     CheckList list = main_.list1();
     const std::string task = list.text(index);
@@ -215,21 +242,24 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
         }
         ShortPause();
     }
-    const KillCommand command = startKillCommand(task, commandLine);
-    if (command.process.processId == 0) {
-        messageBox(startFailureMessage(commandLine));
-        endProgram(exitNotCarriedOut);
+    command_ = startKillCommand(task, commandLine);
+    if (command_.process.processId == 0) {
+        const std::string message = startFailureMessage(commandLine);
+        messageBox(message, {}, MB_OK, main_.hwnd());
+        endRun(exitNotCarriedOut, message);
     }
-    const WaitOutcome waited = waitWithEvents(command.process.process.get(), killToolTimeoutMs);
+    const WaitOutcome waited = waitWithEvents(command_.process.process.get(), killToolTimeoutMs);
     if (waited == WaitOutcome::Quit || !main_.isOpen()) {
-        return TaskEnd::WindowClosed;
+        interrupt(mainWindowClosed);
     }
     if (waited == WaitOutcome::TimedOut) {
-        endKillCommand(command);
-        unconfirmed_.push_back(
-            {task, "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) + " seconds"});
-        return TaskEnd::Handled;
+        endKillCommand(command_, WhileEnding::RunEvents);
+        command_ = {};
+        mayStillRun(task, "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) +
+                              " seconds");
+        return;
     }
+    command_ = {};
     ShortPause();
 
     for (int attempt = 1;; ++attempt) {
@@ -238,8 +268,8 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
         const std::optional<std::string> text = readWholeFile(resultFile_, &error);
         if (!text) {
             if (error.code == ERROR_FILE_NOT_FOUND || error.code == ERROR_PATH_NOT_FOUND) {
-                unconfirmed_.push_back({task, "the kill tool left no result in " + resultFile_});
-                return TaskEnd::Handled;
+                mayStillRun(task, "the kill tool left no result in " + resultFile_);
+                return;
             }
             if (error.code == ERROR_SHARING_VIOLATION && attempt < fileAttempts) {
                 ShortPause();
@@ -251,33 +281,70 @@ TerminationRun::TaskEnd TerminationRun::handleTask(int index) {
         const std::optional<std::string> line = verdictLine(*text);
         doEvents();
         if (!main_.isOpen()) {
-            return TaskEnd::WindowClosed;
+            interrupt(mainWindowClosed);
         }
         if (!line) {
-            unconfirmed_.push_back({task, "the kill tool ended without a verdict"});
+            mayStillRun(task, "the kill tool ended without a verdict");
         } else {
             switch (judge(*line)) {
             case Verdict::Killed:
+                runRecord().tasks.push_back({task, TaskOutcome::Terminated, {}});
                 doEvents();
                 break;
             case Verdict::NotFound:
+                runRecord().tasks.push_back({task, TaskOutcome::NotRunning, {}});
                 list.setTicked(index, false);
                 break;
             case Verdict::Unrecognised:
-                unconfirmed_.push_back({task, *line});
+                mayStillRun(task, *line);
                 break;
             }
         }
         doEvents();
-        return main_.isOpen() ? TaskEnd::Handled : TaskEnd::WindowClosed;
+        if (!main_.isOpen()) {
+            interrupt(mainWindowClosed);
+        }
+        return;
     }
+}
+
+void TerminationRun::waitForOtherRuns() {
+    runMutex_ = openRunMutex();
+    if (!runMutex_) {
+        return; // no mutex to be had: the run goes on as runs did before there was one
+    }
+    // A run that ended without letting go (it crashed) leaves the mutex abandoned, which counts as taken over.
+    const WaitOutcome waited = waitWithEvents(runMutex_.get(), otherRunBoundMs);
+    if (waited == WaitOutcome::Quit || !main_.isOpen()) {
+        interrupt(mainWindowClosed);
+    }
+    if (waited == WaitOutcome::TimedOut) {
+        runMutex_.reset();
+        const std::string why = otherRunMessage(otherRunBoundMs / 60000);
+        if (!runRecord().unattended) {
+            messageBox(why, {}, MB_OK, main_.hwnd());
+        }
+        endRun(exitNotCarriedOut, why);
+    }
+}
+
+void TerminationRun::mayStillRun(const std::string& task, const std::string& reason) {
+    unconfirmed_.push_back({task, reason});
+    runRecord().tasks.push_back({task, TaskOutcome::MayStillRun, reason});
+}
+
+void TerminationRun::interrupt(std::string_view why) {
+    endKillCommand(command_, WhileEnding::Block);
+    endRun(exitNotCarriedOut, why);
 }
 
 void TerminationRun::fail(long number, std::string_view description) {
     const int mark = stepMark_;
     stepMark_ = markErrorHandler;
-    messageBox(errorReportMessage(number, mark, description));
-    endProgram(exitNotCarriedOut);
+    endKillCommand(command_, WhileEnding::Block);
+    const std::string report = errorReportMessage(number, mark, description);
+    messageBox(report, {}, MB_OK, main_.hwnd());
+    endRun(exitNotCarriedOut, report);
 }
 
 } // namespace quellary

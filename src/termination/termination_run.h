@@ -17,6 +17,12 @@ class frmMain;
 std::string chooseResultFile(const std::vector<std::string>& candidates);
 std::vector<std::string> resultFileCandidates();
 
+inline constexpr std::string_view mainWindowClosed = "the main window was closed during the run";
+inline constexpr std::string_view sessionEnded = "the Windows session ended during the run";
+
+// How long a run waits for another one on the machine to finish before it gives up.
+inline constexpr unsigned otherRunBoundMs = 3 * 60 * 1000;
+
 // How long one kill may take before the run stops waiting for it.
 inline constexpr unsigned killToolTimeoutMs = 30000;
 
@@ -27,6 +33,10 @@ public:
     // Runs to the done state, or ends the program (unattended run, start failure, error report).
     void run();
 
+    // A run cut short (its window closed, the session ending) is never a success: the current kill command is
+    // ended and the program ends with exitNotCarriedOut.
+    [[noreturn]] void interrupt(std::string_view why);
+
     // Both ends of a started kill command; closing the job ends whatever of it still runs. Without a job
     // (none could be made, or the process could not join it) only the process itself can be ended.
     struct KillCommand {
@@ -36,8 +46,10 @@ public:
 
 private:
     KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
-    enum class TaskEnd { Handled, WindowClosed };
-    TaskEnd handleTask(int index);
+    void waitForOtherRuns();
+    void handleTask(int index);
+    // A task the run could not confirm as terminated, and why.
+    void mayStillRun(const std::string& task, const std::string& reason);
     void fail(long number, std::string_view description);
 
     frmMain& main_;
@@ -47,6 +59,8 @@ private:
     std::string startDirectory_;    // the kill command's current directory
     std::string resultFile_;
     std::vector<Unconfirmed> unconfirmed_;
+    KillCommand command_;    // the task's command while it runs
+    UniqueHandle runMutex_; // held from the first task until the last verdict is read
 };
 
 } // namespace quellary

@@ -1,6 +1,10 @@
 #include "app_dir.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cctype>
 
 #include <fstream>
 #include <sstream>
@@ -134,6 +138,34 @@ RunningTask::~RunningTask() {
 
 bool RunningTask::endsWithin(std::chrono::milliseconds timeout) const {
     return ::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+std::vector<DWORD> processesNamed(const std::string& name) {
+    const auto lowered = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+        return text;
+    };
+    std::vector<DWORD> ids;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        if (lowered(entry.szExeFile) == lowered(name)) {
+            ids.push_back(entry.th32ProcessID);
+        }
+    }
+    ::CloseHandle(snapshot);
+    return ids;
+}
+
+void endProcessesNamed(const std::string& name) {
+    for (DWORD id : processesNamed(name)) {
+        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            ::TerminateProcess(process, 1);
+            ::WaitForSingleObject(process, 5000);
+            ::CloseHandle(process);
+        }
+    }
 }
 
 std::string taskListFile(const std::vector<std::string>& names) {

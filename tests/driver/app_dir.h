@@ -68,6 +68,10 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// Ids of the running processes with that image name (any case), and ending them.
+std::vector<DWORD> processesNamed(const std::string& name);
+void endProcessesNamed(const std::string& name);
+
 // The task list file the tests use unless they need another: header, names, and a last line.
 std::string taskListFile(const std::vector<std::string>& names);
 

@@ -47,6 +47,7 @@ std::string environmentBlock(const std::map<std::string, std::optional<std::stri
 struct FindContext {
     DWORD pid;
     std::string className;
+    bool shownOnly;
     std::vector<HWND> found;
 };
 
@@ -56,7 +57,7 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM param) {
     ::GetWindowThreadProcessId(hwnd, &pid);
     char cls[256] = {};
     ::GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == ctx->pid && ctx->className == cls && ::IsWindowVisible(hwnd)) {
+    if (pid == ctx->pid && ctx->className == cls && (!ctx->shownOnly || ::IsWindowVisible(hwnd))) {
         ctx->found.push_back(hwnd);
     }
     return TRUE;
@@ -188,8 +189,8 @@ void Program::kill() {
     }
 }
 
-std::vector<HWND> Program::windows(const std::string& className) const {
-    FindContext ctx{info_.dwProcessId, className, {}};
+std::vector<HWND> Program::windows(const std::string& className, bool shownOnly) const {
+    FindContext ctx{info_.dwProcessId, className, shownOnly, {}};
     ::EnumWindows(collect, reinterpret_cast<LPARAM>(&ctx));
     return ctx.found;
 }
@@ -320,20 +321,8 @@ void setListTick(HWND list, int index, bool ticked) {
 std::string toolTipText(HWND owner, HWND tool) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(owner, &pid);
-    FindContext ctx{pid, TOOLTIPS_CLASSA, {}};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* c = reinterpret_cast<FindContext*>(param);
-            DWORD p = 0;
-            ::GetWindowThreadProcessId(hwnd, &p);
-            char cls[64] = {};
-            ::GetClassNameA(hwnd, cls, sizeof cls);
-            if (p == c->pid && c->className == cls) {
-                c->found.push_back(hwnd);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    FindContext ctx{pid, TOOLTIPS_CLASSA, false, {}};
+    ::EnumWindows(collect, reinterpret_cast<LPARAM>(&ctx));
     for (HWND tip : ctx.found) {
         if (::GetWindow(tip, GW_OWNER) != owner) {
             continue;

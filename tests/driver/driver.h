@@ -43,8 +43,8 @@ public:
     HWND waitForWindow(const std::string& className, std::chrono::milliseconds timeout = 15s);
     // A visible message box of the process; nullptr when none came within the timeout.
     HWND waitForMessageBox(std::chrono::milliseconds timeout = 15s);
-    // All visible top-level windows of the process with that class.
-    [[nodiscard]] std::vector<HWND> windows(const std::string& className) const;
+    // All top-level windows of the process with that class: the visible ones, or also the hidden ones.
+    [[nodiscard]] std::vector<HWND> windows(const std::string& className, bool shownOnly = true) const;
 
 private:
     PROCESS_INFORMATION info_{};

@@ -25,6 +25,13 @@ TEST(Startup, StartArgumentIsTheWordAloneInAnyCase) {
     }
 }
 
+TEST(Startup, OnlyAnUnattendedRunNobodySeesShowsNoBoxes) {
+    EXPECT_TRUE(boxesCanBeSeen(false, true));
+    EXPECT_TRUE(boxesCanBeSeen(false, false)) << "a user who started it by hand answers its boxes";
+    EXPECT_TRUE(boxesCanBeSeen(true, true));
+    EXPECT_FALSE(boxesCanBeSeen(true, false));
+}
+
 TEST(Startup, PlatformCodesChooseTheFamily) {
     EXPECT_EQ(osFamilyFor(1), "95");
     EXPECT_EQ(osFamilyFor(2), "NT");

@@ -4,6 +4,8 @@
 //   hang      writes nothing and never ends
 //   denied    writes a verdict that is neither "Killed" nor "found"
 //   log       appends its arguments to the file QUELLARY_FAKE_KILLTOOL_LOG and reports "not found"
+//   killed    reports every name as found and terminated
+// QUELLARY_FAKE_KILLTOOL_DELAY_MS, when set, delays the verdict by that many milliseconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +16,9 @@
 int main() {
     const char* mode = std::getenv("QUELLARY_FAKE_KILLTOOL");
     const std::string how = mode != nullptr ? mode : "";
+    if (const char* delay = std::getenv("QUELLARY_FAKE_KILLTOOL_DELAY_MS")) {
+        ::Sleep(static_cast<DWORD>(std::atoi(delay)));
+    }
     if (how == "oneline") {
         std::fputs("endprocx: looking for processes\n", stdout);
         return 0;
@@ -37,6 +42,10 @@ int main() {
             }
         }
         std::fputs("endprocx: 0 processes found\nNo such process was found\n", stdout);
+        return 0;
+    }
+    if (how == "killed") {
+        std::fputs("endprocx: 1 process found\nProcess Killed\n", stdout);
         return 0;
     }
     return 2;

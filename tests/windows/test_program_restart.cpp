@@ -6,12 +6,9 @@
 #include "client_registry.h"
 #include "termination/kill_command.h"
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 
 using namespace driver;
 using namespace client_registry;
@@ -23,36 +20,6 @@ namespace {
 const std::vector<std::string> clientTasks{"cvagent.exe", "cvmail.exe", "cvtray.exe"};
 constexpr char clientProgram[] = "cvclient.exe";
 constexpr char clientWindowClass[] = "CorvanaStandIn";
-
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-// Ids of the running processes with that image name.
-std::vector<DWORD> processesNamed(const std::string& name) {
-    std::vector<DWORD> ids;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
-        if (lowered(entry.szExeFile) == lowered(name)) {
-            ids.push_back(entry.th32ProcessID);
-        }
-    }
-    ::CloseHandle(snapshot);
-    return ids;
-}
-
-void endProcessesNamed(const std::string& name) {
-    for (DWORD id : processesNamed(name)) {
-        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-            ::TerminateProcess(process, 1);
-            ::WaitForSingleObject(process, 5000);
-            ::CloseHandle(process);
-        }
-    }
-}
 
 // The client's window, when a process other than `notOf` shows one.
 HWND clientWindowOtherThan(DWORD notOf) {

@@ -328,15 +328,112 @@ TEST_F(Termination, ToolWithoutAVerdictIsReportedAndTheRunGoesOn) {
     Program program(launch);
     const HWND main = program.waitForWindow("QuellaryMain");
     ASSERT_NE(main, nullptr);
+    // With the help window active, the run's box still belongs to the main window, which it keeps from being
+    // closed under it.
+    ASSERT_TRUE(press(main, idCmdOptimize));
+    ASSERT_NE(program.waitForWindow("QuellaryHowTo"), nullptr);
     ASSERT_TRUE(press(main, idCmdStart));
     const HWND box = program.waitForMessageBox(runTimeout);
     ASSERT_NE(box, nullptr);
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), main);
+    EXPECT_FALSE(::IsWindowEnabled(main));
     EXPECT_EQ(messageBoxPrompt(box), "These tasks may still be running:\r\n"
                                      "    cvone.exe: the kill tool ended without a verdict\r\n"
                                      "    cvtwo.exe: the kill tool ended without a verdict");
     answer(box, IDOK);
     ASSERT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
     EXPECT_EQ(listItems(::GetDlgItem(main, idList1)).size(), 2u) << "unconfirmed tasks keep their tick";
+}
+
+TEST_F(Termination, TwoRunsAtOnceEachJudgeTheirOwnToolsVerdicts) {
+    // Two installations share the result file: one tool finds nothing at once, the other kills after a while.
+    useFakeTool();
+    AppDir other;
+    other.installTo("fake_killtool.exe", other.windir(), "endprocx.exe");
+    const std::vector<std::string> names{"cvone.exe", "cvtwo.exe", "cvthree.exe", "cvfour.exe"};
+    app.put("quellary.ini", taskListFile(names));
+    other.put("quellary.ini", taskListFile(names));
+    Launch finding = app.quellary();
+    finding.environment["QUELLARY_FAKE_KILLTOOL"] = "log";
+    Launch killing = other.quellary();
+    killing.environment["QUELLARY_FAKE_KILLTOOL"] = "killed";
+    killing.environment["QUELLARY_FAKE_KILLTOOL_DELAY_MS"] = "300";
+    Program findingRun(finding);
+    Program killingRun(killing);
+    const HWND findingMain = findingRun.waitForWindow("QuellaryMain");
+    const HWND killingMain = killingRun.waitForWindow("QuellaryMain");
+    ASSERT_TRUE(findingMain != nullptr && killingMain != nullptr);
+    ASSERT_TRUE(press(killingMain, idCmdStart));
+    ASSERT_TRUE(press(findingMain, idCmdStart));
+
+    ASSERT_TRUE(waitUntil([&] { return isVisible(killingMain, idCmdRestart); }, runTimeout));
+    EXPECT_EQ(texts(listItems(::GetDlgItem(killingMain, idList1))), names) << "every verdict of its tool was Killed";
+    const HWND box = findingRun.waitForMessageBox(runTimeout);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(messageBoxPrompt(box), "No Corvana tasks were active") << "every verdict of its tool was not found";
+    answer(box, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(findingMain, idCmdRestart); }));
+}
+
+TEST_F(Termination, EveryRunLeavesItsRecordAndTheLogKeepsWithinItsCap) {
+    app.put("quellary.ini", taskListFile({"cvrec.exe", "cvnone.exe"}));
+    // Wine gives every process the user's own local application data folder, whatever its parent's says.
+    const std::string folder = environmentDirectory("LOCALAPPDATA") + "\\Quellary";
+    const std::string log = folder + "\\quellary.log";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    // A log already at its cap: the oldest records make room for the new ones.
+    std::string old;
+    for (int i = 0; old.size() < 1024 * 1024; ++i) {
+        old += "=== run 2000-01-01T00:00:00+00:00 ===\r\nended:       old record " + std::to_string(i) + "\r\n\r\n";
+    }
+    writeFile(log, old);
+
+    for (const std::string arguments : {"", "START"}) {
+        RunningTask task(app, "cvrec.exe");
+        Program program(app.quellary(arguments));
+        if (arguments.empty()) {
+            ASSERT_NE(runToDoneState(program), nullptr);
+        } else {
+            EXPECT_EQ(program.waitForExit(runTimeout), 0u);
+        }
+    }
+    const std::string text = readFile(log);
+    EXPECT_LE(text.size(), 1024u * 1024u);
+    EXPECT_EQ(text.find("old record 0\r\n"), std::string::npos) << "the oldest record stayed";
+    const std::size_t interactive = text.find("mode:        interactive");
+    const std::size_t unattended = text.rfind("=== run ");
+    ASSERT_NE(interactive, std::string::npos);
+    ASSERT_LT(interactive, unattended);
+    const std::string tasks = "task cvrec.exe: terminated\r\ntask cvnone.exe: not running\r\n";
+    EXPECT_NE(text.find(tasks + "ended:       done state\r\n\r\n", interactive), std::string::npos);
+    const std::string newest = text.substr(unattended);
+    for (const std::string& line :
+         {"program:     " + app.file("quellary.exe"), "task list:   " + app.file("quellary.ini"),
+          std::string("mode:        START"), std::string("result file: C:\\killed.lst"),
+          tasks + "ended:       exit code 0\r\n\r\n"}) {
+        EXPECT_NE(newest.find(line), std::string::npos) << line << "\nin\n" << newest;
+    }
+}
+
+TEST_F(Termination, ARunCutShortEndsItsCommandAndFails) {
+    useFakeTool();
+    app.put("quellary.ini", taskListFile({"cvhang.exe", "cvnext.exe"}));
+    // Closed as a deployment tool closes an unattended run; the session ending under an interactive one.
+    for (const auto& [arguments, message] : {std::pair{"START", WM_CLOSE}, std::pair{"", WM_ENDSESSION}}) {
+        SCOPED_TRACE(arguments);
+        Launch launch = app.quellary(arguments);
+        launch.environment["QUELLARY_FAKE_KILLTOOL"] = "hang";
+        Program program(launch);
+        ASSERT_TRUE(waitUntil([&] { return !program.windows("QuellaryMain", false).empty(); }));
+        const HWND main = program.windows("QuellaryMain", false).front();
+        if (message == WM_ENDSESSION) {
+            ASSERT_TRUE(press(program.waitForWindow("QuellaryMain"), idCmdStart));
+        }
+        ASSERT_TRUE(waitUntil([&] { return processesNamed("endprocx.exe").size() == 1; }));
+        ::PostMessageA(main, message, TRUE, 0);
+        EXPECT_EQ(program.waitForExit(10s), 2u);
+        EXPECT_TRUE(processesNamed("endprocx.exe").empty()) << "the kill command was left running";
+    }
 }
 
 TEST_F(Termination, ToolThatNeverEndsIsStoppedWhileTheWindowStaysLive) {

@@ -1,0 +1,45 @@
+#include "app/run_log.h"
+
+#include "platform/files.h"
+#include "platform/ui.h"
+
+#include <string>
+
+namespace quellary {
+
+namespace {
+
+bool finished = false;
+
+} // namespace
+
+RunRecord& runRecord() {
+    static RunRecord record;
+    return record;
+}
+
+void finishRunRecord(std::string_view ending) {
+    if (finished) {
+        return;
+    }
+    finished = true;
+    RunRecord& record = runRecord();
+    record.ending = ending;
+    for (const std::string& box : unseenBoxes()) {
+        record.ending.append("\r\nbox not shown: ").append(box);
+    }
+    if (const std::optional<std::string> path = runLogPath()) {
+        (void)appendToLog(*path, formatRunRecord(record), runLogCap);
+    }
+}
+
+void endRun(int exitCode, std::string_view why) {
+    std::string ending = "exit code " + std::to_string(exitCode);
+    if (!why.empty()) {
+        ending.append(": ").append(why);
+    }
+    finishRunRecord(ending);
+    endProgram(exitCode);
+}
+
+} // namespace quellary
