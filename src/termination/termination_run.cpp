@@ -43,8 +43,7 @@ constexpr int fileAttempts = 10;
 // in trouble.
 constexpr DWORD commandEndBoundMs = 5000;
 
-// Both ends of a started kill command; closing the job ends whatever of it still runs. Without a job
-// (none could be made, or the process could not join it) only the process itself can be ended.
+// A job that ends whatever it holds when its last handle is closed.
 UniqueHandle newKillJob() {
     UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
     if (job) {
@@ -81,6 +80,27 @@ UniqueFile createResultFile(const std::string& path, SECURITY_ATTRIBUTES* securi
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Ends what still runs of the command and waits, within the bound, until its process is gone, the window
+// staying live unless the program is about to end. A child of the interpreter still dying may hold the result
+// file a moment longer: the next emptying waits for it.
+enum class WhileEnding { RunEvents, Block };
+void endKillCommand(const TerminationRun::KillCommand& command, WhileEnding whileEnding) {
+    const HANDLE process = command.process.process.get();
+    if (process == nullptr) {
+        return;
+    }
+    if (command.job) {
+        ::TerminateJobObject(command.job.get(), 1);
+    } else {
+        ::TerminateProcess(process, 1);
+    }
+    if (whileEnding == WhileEnding::RunEvents) {
+        (void)waitWithEvents(process, commandEndBoundMs);
+    } else {
+        ::WaitForSingleObject(process, commandEndBoundMs);
+    }
+}
+
 } // namespace
 
 // Through the command interpreter exactly as the command line reads, or, for a name or path the interpreter
@@ -113,31 +133,6 @@ TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& 
     keepJobIfJoined(command);
     return command;
 }
-
-namespace {
-
-// Ends what still runs of the command and waits, within the bound, until its process is gone, the window
-// staying live unless the program is about to end. A child of the interpreter still dying may hold the result
-// file a moment longer: the next emptying waits for it.
-enum class WhileEnding { RunEvents, Block };
-void endKillCommand(const TerminationRun::KillCommand& command, WhileEnding whileEnding) {
-    const HANDLE process = command.process.process.get();
-    if (process == nullptr) {
-        return;
-    }
-    if (command.job) {
-        ::TerminateJobObject(command.job.get(), 1);
-    } else {
-        ::TerminateProcess(process, 1);
-    }
-    if (whileEnding == WhileEnding::RunEvents) {
-        (void)waitWithEvents(process, commandEndBoundMs);
-    } else {
-        ::WaitForSingleObject(process, commandEndBoundMs);
-    }
-}
-
-} // namespace
 
 std::vector<std::string> resultFileCandidates() {
     std::vector<std::string> candidates{std::string(defaultResultFile)};
@@ -255,8 +250,8 @@ void TerminationRun::handleTask(int index) {
     if (waited == WaitOutcome::TimedOut) {
         endKillCommand(command_, WhileEnding::RunEvents);
         command_ = {};
-        mayStillRun(task, "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) +
-                              " seconds");
+        mayStillRun(task,
+                    "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) + " seconds");
         return;
     }
     command_ = {};
