@@ -107,6 +107,8 @@ Program::Program(const Launch& launch) {
     std::string env = environmentBlock(launch.environment);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    std::string desktop = launch.desktop;
+    startup.lpDesktop = desktop.empty() ? nullptr : desktop.data();
     if (!::CreateProcessA(launch.exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
                           directory.c_str(), &startup, &info_)) {
         info_ = {};

@@ -19,6 +19,7 @@ struct Launch {
     std::string arguments;                                         // after the program name
     std::string directory;                                         // current directory; empty: the exe's
     std::map<std::string, std::optional<std::string>> environment; // changes: a value, or nothing to unset
+    std::string desktop;                                           // "station\\desktop" to start on; empty: ours
 };
 
 class Program {

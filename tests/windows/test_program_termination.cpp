@@ -415,6 +415,36 @@ TEST_F(Termination, EveryRunLeavesItsRecordAndTheLogKeepsWithinItsCap) {
     }
 }
 
+TEST_F(Termination, AnUnattendedRunNobodySeesShowsNoBoxAndRecordsIt) {
+    // A window station of its own is not the visible one, as a service's or a scheduled task's is not.
+    const HWINSTA station = ::CreateWindowStationA("QuellaryUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+    ASSERT_NE(station, nullptr);
+    const HWINSTA ours = ::GetProcessWindowStation();
+    ASSERT_TRUE(::SetProcessWindowStation(station));
+    const HDESK desktop = ::CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    ::SetProcessWindowStation(ours);
+    ASSERT_NE(desktop, nullptr);
+    USEROBJECTFLAGS flags{};
+    ASSERT_TRUE(::GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr));
+    ASSERT_EQ(flags.dwFlags & WSF_VISIBLE, 0u);
+
+    ::DeleteFileA(app.file("quellary.ini").c_str());
+    const std::string log = environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log";
+    Launch launch = app.quellary("START");
+    launch.desktop = "QuellaryUnseen\\Default";
+    Program program(launch);
+    EXPECT_EQ(program.waitForExit(), 2u) << "the question about the task list was left unanswered";
+    EXPECT_FALSE(fileExists(app.file("quellary.ini")));
+    const std::string text = readFile(log);
+    const std::string newest = text.substr(text.rfind("=== run "));
+    EXPECT_NE(newest.find("box not shown: No Quellary.ini File in Quellary directory: Do you want me to create an "
+                          "INI file for you?"),
+              std::string::npos)
+        << newest;
+    ::CloseDesktop(desktop);
+    ::CloseWindowStation(station);
+}
+
 TEST_F(Termination, ARunCutShortEndsItsCommandAndFails) {
     useFakeTool();
     app.put("quellary.ini", taskListFile({"cvhang.exe", "cvnext.exe"}));
