@@ -8,54 +8,29 @@
 using namespace quellary;
 
 TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
-    struct Case {
-        RunRecord record;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
-        {{"2026-12-07T16:40:05+01:00",
-          "C:\\Program Files\\Quellary\\quellary.exe",
-          "C:\\Program Files\\Quellary\\quellary.ini",
-          true,
-          "C:\\Users\\Zo\xC3\xAB\\AppData\\Local\\Temp\\killed.lst",
-          {{"cvagent.exe", TaskOutcome::Terminated, ""},
-           {"cvmail.exe", TaskOutcome::NotRunning, ""},
-           {"cvtray.exe", TaskOutcome::MayStillRun, "access denied 1"},
-           {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"}},
-          "exit code 1"},
-         "=== run 2026-12-07T16:40:05+01:00 ===\r\n"
-         "program:     C:\\Program Files\\Quellary\\quellary.exe\r\n"
-         "task list:   C:\\Program Files\\Quellary\\quellary.ini\r\n"
-         "mode:        START\r\n"
-         "result file: C:\\Users\\Zo\xC3\xAB\\AppData\\Local\\Temp\\killed.lst\r\n"
-         "task cvagent.exe: terminated\r\n"
-         "task cvmail.exe: not running\r\n"
-         "task cvtray.exe: may still be running (access denied 1)\r\n"
-         "task (empty name): may still be running (no verdict\r\n"
-         "             from the tool)\r\n"
-         "ended:       exit code 1\r\n"
-         "\r\n"},
-        {{"2026-12-07T16:41:00-05:00",
-          "C:\\Q\\quellary.exe",
-          "C:\\Q\\quellary.ini",
-          false,
-          "",
-          {},
-          "Error       : 53\r\n=== run 1\r\n\r\nDescription : File not found\r\n"},
-         "=== run 2026-12-07T16:41:00-05:00 ===\r\n"
-         "program:     C:\\Q\\quellary.exe\r\n"
-         "task list:   C:\\Q\\quellary.ini\r\n"
-         "mode:        interactive\r\n"
-         "result file: (none)\r\n"
-         "ended:       Error       : 53\r\n"
-         "             === run 1\r\n"
-         "             \r\n"
-         "             Description : File not found\r\n"
-         "\r\n"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(formatRunRecord(c.record), c.expected) << c.record.localTime;
-    }
+    const RunRecord record{"2026-12-07T16:41:00-05:00",
+                           "C:\\Q\\quellary.exe",
+                           "C:\\Q\\quellary.ini",
+                           false,
+                           "",
+                           {{"cvagent.exe", TaskOutcome::Terminated, ""},
+                            {"cvmail.exe", TaskOutcome::NotRunning, ""},
+                            {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"}},
+                           "Error       : 53\r\n=== run 1\r\n\r\nDescription : File not found\r\n"};
+    EXPECT_EQ(formatRunRecord(record), "=== run 2026-12-07T16:41:00-05:00 ===\r\n"
+                                       "program:     C:\\Q\\quellary.exe\r\n"
+                                       "task list:   C:\\Q\\quellary.ini\r\n"
+                                       "mode:        interactive\r\n"
+                                       "result file: (none)\r\n"
+                                       "task cvagent.exe: terminated\r\n"
+                                       "task cvmail.exe: not running\r\n"
+                                       "task (empty name): may still be running (no verdict\r\n"
+                                       "             from the tool)\r\n"
+                                       "ended:       Error       : 53\r\n"
+                                       "             === run 1\r\n"
+                                       "             \r\n"
+                                       "             Description : File not found\r\n"
+                                       "\r\n");
 }
 
 TEST(RunRecord, LogIsCutByWholeOldestBlocks) {

@@ -23,16 +23,6 @@ UniqueHandle adopt(HANDLE h) {
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-// This test has no UTF-8 code page of its own: task names and command lines are kept in UTF-8 and reach Windows
-// through the wide functions. Its folders come from the ANSI functions and pass as UTF-8 because they are ASCII
-// (the prefix's temporary folder).
-std::wstring wide(std::string_view utf8) {
-    std::wstring out(utf8.size(), L'\0');
-    out.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                              out.data(), static_cast<int>(out.size()))));
-    return out;
-}
-
 // Every target of the build lands in one folder, so the tool and the stand-in lie beside this test.
 std::string binDir() {
     std::string path(MAX_PATH, '\0');
@@ -129,13 +119,13 @@ protected:
     // Starts a copy of the stand-in under the task's file name; returns its index for alive().
     std::size_t startTask(const std::string& name) {
         const std::string path = dir_ + "tasks\\" + name;
-        ::CopyFileW(wide(binDir() + "task_standin.exe").c_str(), wide(path).c_str(), TRUE);
-        std::wstring commandLine = wide("\"" + path + "\"");
-        STARTUPINFOW si{};
+        ::CopyFileA((binDir() + "task_standin.exe").c_str(), path.c_str(), TRUE);
+        std::string commandLine = "\"" + path + "\"";
+        STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        const BOOL started = ::CreateProcessW(wide(path).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                              nullptr, wide(dir_ + "tasks").c_str(), &si, &pi);
+        const BOOL started = ::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              (dir_ + "tasks").c_str(), &si, &pi);
         EXPECT_TRUE(started) << "stand-in " << path << ", error " << ::GetLastError();
         if (started) {
             ::CloseHandle(pi.hThread);
@@ -167,8 +157,8 @@ protected:
     std::string dir_;
 
 private:
-    KillRun run(const std::string& commandLine, HANDLE stdOut) {
-        STARTUPINFOW si{};
+    KillRun run(std::string commandLine, HANDLE stdOut) {
+        STARTUPINFOA si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = SW_HIDE;
@@ -182,9 +172,8 @@ private:
         ::QueryPerformanceFrequency(&frequency);
         ::QueryPerformanceCounter(&begin);
         // A new (hidden) console, as the tool gets when the program, a GUI one, starts it.
-        std::wstring wideLine = wide(commandLine);
-        const BOOL started = ::CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, stdOut != nullptr,
-                                              CREATE_NEW_CONSOLE, nullptr, wide(dir_).c_str(), &si, &pi);
+        const BOOL started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, stdOut != nullptr,
+                                              CREATE_NEW_CONSOLE, nullptr, dir_.c_str(), &si, &pi);
         KillRun result;
         EXPECT_TRUE(started) << commandLine << ", error " << ::GetLastError();
         if (!started) {
@@ -215,15 +204,15 @@ private:
     }
 
     static void removeFolder(const std::string& folder) {
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = ::FindFirstFileW(wide(folder + "*").c_str(), &found);
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                const std::wstring path = wide(folder) + found.cFileName;
+                const std::string path = folder + found.cFileName;
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                    EXPECT_TRUE(retried([&] { return ::DeleteFileW(path.c_str()); })) << path;
+                    EXPECT_TRUE(retried([&] { return ::DeleteFileA(path.c_str()); })) << path;
                 }
-            } while (::FindNextFileW(search, &found));
+            } while (::FindNextFileA(search, &found));
             ::FindClose(search);
         }
         EXPECT_TRUE(retried([&] { return ::RemoveDirectoryA(folder.c_str()); }))
@@ -274,11 +263,10 @@ TEST_F(EndprocxTest, NamesArriveWholeWithBlanksOrLettersOfAnyScript) {
     EXPECT_FALSE(alive(two));
     EXPECT_TRUE(alive(one));
 
-    // Cyrillic and Chinese letters, none of them in this test's code page, whose functions would make both names
-    // "????.exe". The verdict names the task in UTF-8, as the program, running in UTF-8, reads it.
-    const std::string name = "\xD0\xBA\xD0\xB2\xE6\xB5\x8B\xE8\xAF\x95.exe"; // кв测试.exe
+    // Letters that no ANSI code page holds together; the verdict names the task in UTF-8.
+    const std::string name = "кв测试.exe";
     const std::size_t named = startTask(name);
-    const std::size_t lookalike = startTask("\xE6\xB5\x8B\xE8\xAF\x95\xD0\xBA\xD0\xB2.exe"); // 测试кв.exe
+    const std::size_t lookalike = startTask("测试кв.exe");
     const KillRun run = killThroughCmd(name);
     EXPECT_NE(run.output.find("\r\nProcess \"" + name + "\": 1 of 1 Killed\r\n"), std::string::npos) << run.output;
     EXPECT_FALSE(alive(named));
