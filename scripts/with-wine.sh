@@ -19,6 +19,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w
 fi
 
+# The window designs' fonts (scripts/wine-fonts.reg), also for a prefix made before the file changed: the
+# marker names the file's checksum, so a start with nothing to do costs no Wine process.
+fonts=$(cd "$(dirname "$0")" && pwd)/wine-fonts.reg
+fonts_marker="$WINEPREFIX/.quellary-fonts-$(cksum <"$fonts" | cut -d' ' -f1)"
+if [ ! -f "$fonts_marker" ]; then
+    wine regedit /S "Z:${fonts//\//\\}" >/dev/null 2>&1
+    wineserver -w
+    rm -f "$WINEPREFIX"/.quellary-fonts-*
+    touch "$fonts_marker"
+fi
+
 wineserver -p || true # one may already be running for this prefix
 trap 'wineserver -k 2>/dev/null || true' EXIT
 "$@"
