@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 export WINEPREFIX := $(abspath $(BUILD))/wineprefix
 export WINEDEBUG  := -all
 
-.PHONY: all bootstrap build build-win build-host test test-standard-user run package lint bench clean
+.PHONY: all bootstrap build build-win build-host test test-standard-user run pictures package lint bench clean
 
 all: build
 
@@ -36,6 +36,10 @@ test-standard-user: build-win
 
 run: build-win
 	scripts/with-wine.sh scripts/run-demo.sh $(WIN_DIR)
+
+# The README's pictures (docs/ready-state.png, docs/done-state.png), always from a virtual display.
+pictures: build-win
+	env -u DISPLAY scripts/with-wine.sh scripts/make-pictures.sh $(WIN_DIR) docs
 
 bench: build-win
 	scripts/with-wine.sh scripts/wine-test.sh $(WIN_DIR)/bin/bench_run.exe
