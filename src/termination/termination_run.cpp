@@ -210,8 +210,9 @@ void TerminationRun::run() {
             messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, main_.hwnd());
         }
         stepMark_ = markPruneBound;
-        main_.showDoneState();
+        // Recorded before it shows: a program closed at once from the done state still leaves its record.
         finishRunRecord("done state");
+        main_.showDoneState();
     } catch (const RunFailure& failure) {
         fail(static_cast<long>(failure.code), failure.what());
     } catch (const std::exception& e) {
