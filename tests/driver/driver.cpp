@@ -180,6 +180,20 @@ std::optional<DWORD> Program::waitForExit(std::chrono::milliseconds timeout) {
     return code;
 }
 
+Program::Watched Program::waitForExitWatching(const std::string& className, std::chrono::milliseconds timeout) {
+    Watched watched;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    // Looked at every 5 ms: a window shown for less than that could be missed.
+    while (::WaitForSingleObject(info_.hProcess, 5) == WAIT_TIMEOUT) {
+        watched.windowShown = watched.windowShown || !windows(className).empty();
+        if (std::chrono::steady_clock::now() > deadline) {
+            return watched;
+        }
+    }
+    watched.exitCode = waitForExit(0ms);
+    return watched;
+}
+
 bool Program::isRunning() const {
     return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }

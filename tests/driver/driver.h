@@ -36,6 +36,12 @@ public:
     // The process's exit code once it has ended within the timeout, else nothing.
     std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = 15s);
     [[nodiscard]] bool isRunning() const;
+    // Waits for the process to end while watching it, until then, for a shown top-level window of that class.
+    struct Watched {
+        std::optional<DWORD> exitCode; // nothing when it did not end within the timeout
+        bool windowShown = false;
+    };
+    Watched waitForExitWatching(const std::string& className, std::chrono::milliseconds timeout = 15s);
     void kill();
     // The processor time the running program has used, in seconds; nothing when it cannot be told.
     [[nodiscard]] std::optional<double> processorSeconds() const;

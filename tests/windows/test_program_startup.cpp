@@ -55,10 +55,11 @@ TEST_F(Startup, WindirUnsetOrEmptyIsCritical) {
         Launch launch = app.quellary();
         launch.environment["windir"] = windir;
         Program program(launch);
+        ASSERT_NE(program.waitForMessageBox(), nullptr);
+        EXPECT_TRUE(program.windows("QuellaryMain").empty()) << "the main window shows behind the box";
         EXPECT_TRUE(
             showsBox(program, {"The windir environment variable is not set!?!?!", "CRITICAL ERROR:", {IDOK}, true}));
         EXPECT_EQ(program.waitForExit(), 2u);
-        EXPECT_TRUE(program.windows("QuellaryMain").empty());
     }
 }
 
@@ -303,10 +304,16 @@ TEST_F(Startup, LaidOutInTwipsAtTheScreensDpi) {
 }
 
 TEST_F(Startup, StartArgumentInAnyCaseWithBlanksStartsTheRun) {
-    Program program(app.quellary("  start  "));
-    // The unattended run ends the program without ever showing the main window.
-    EXPECT_TRUE(program.waitForExit().has_value());
-    EXPECT_TRUE(program.windows("QuellaryMain").empty());
+    app.installTo("fake_killtool.exe", app.windir(), "endprocx.exe");
+    const std::string log = app.file("tool.log");
+    Launch launch = app.quellary("  start  ");
+    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "log";
+    launch.environment["QUELLARY_FAKE_KILLTOOL_LOG"] = log;
+    Program program(launch);
+    const Program::Watched run = program.waitForExitWatching("QuellaryMain", 60s);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(run.windowShown) << "the unattended run showed the main window";
+    EXPECT_EQ(readFile(log), "[cvagent.exe ]\n[cvmail.exe ]\n");
 }
 
 TEST_F(Startup, AltAPressesAbout) {
