@@ -247,7 +247,9 @@ TEST_F(Termination, UnattendedRunEndsTheTasksWithoutAWindow) {
     RunningTask one(app, "cvone.exe");
     RunningTask two(app, "cvtwo.exe");
     Program program(app.quellary(" Start "));
-    EXPECT_EQ(program.waitForExit(runTimeout), 0u);
+    const Program::Watched run = program.waitForExitWatching("QuellaryMain", runTimeout);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(run.windowShown) << "the unattended run showed the main window";
     EXPECT_TRUE(one.endsWithin(1s));
     EXPECT_TRUE(two.endsWithin(1s));
 }
