@@ -481,6 +481,7 @@ TEST_F(Termination, ToolThatNeverEndsIsStoppedWhileTheWindowStaysLive) {
     const DWORD started = ::GetTickCount();
     ASSERT_TRUE(press(main, idCmdStart));
     ASSERT_TRUE(waitUntil([&] { return !isEnabled(main, idCmdStart); }));
+    ASSERT_TRUE(waitUntil([&] { return processesNamed("endprocx.exe").size() == 1; }));
 
     // While the run waits, the help window opens and the main window answers.
     ASSERT_TRUE(press(main, idCmdOptimize));
@@ -495,6 +496,10 @@ TEST_F(Termination, ToolThatNeverEndsIsStoppedWhileTheWindowStaysLive) {
               "This task may still be running:\r\n    cvhang.exe: the kill tool did not finish within 30 seconds");
     const double cpu = program.processorSeconds().value_or(1e9) - *cpuBefore;
     EXPECT_LT(cpu, 0.05 * waited) << "waiting must not keep a processor busy: " << cpu << " s in " << waited << " s";
+    // The tool is a child of the interpreter: ending the interpreter alone would leave it running.
+    EXPECT_TRUE(waitUntil([] { return processesNamed("endprocx.exe").empty(); }, 2s))
+        << "the hung kill tool was left running";
+    endProcessesNamed("endprocx.exe");
     answer(box, IDOK);
     EXPECT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
 }
