@@ -78,17 +78,6 @@ TEST(HelpText, DirectoryLineShowsTheDirectoryAsGiven) {
     }
 }
 
-TEST(HelpText, FileErrorBoxKeepsItsLinesAndBlanks) {
-    EXPECT_EQ(linesOf(helpFileErrorPrompt()), (std::vector<std::string>{
-                                                  "Quellary.exe must be in the same directory",
-                                                  "as the Quellary.ini file. Please move this",
-                                                  "program and the Quellary.ini file to the  ",
-                                                  "same directory ( preferably C:\\Quellary\\ )",
-                                                  "and rerun the program.",
-                                              }));
-    EXPECT_EQ(helpFileErrorTitle, "QUELLARY.INI NOT FOUND?");
-}
-
 TEST(HelpText, ErrorReportAlignsItsThreeLabels) {
     EXPECT_EQ(helpErrorReportPrompt(33, 310, "The process cannot access the file."),
               "Error    : 33\r\nLine No. : 310\r\nDesc     : The process cannot access the file.");

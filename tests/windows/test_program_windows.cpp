@@ -1,10 +1,12 @@
 // The help window and the About box of quellary.exe, driven through their real windows.
 #include "app/frmMain_layout.h"
 #include "app_dir.h"
-#include "windows/about_text.h"
+#include "platform/files.h"
 #include "windows/frmAbout_layout.h"
 #include "windows/frmHowTo_layout.h"
 #include "windows/help_text.h"
+
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,14 @@ namespace about_box = quellary::about_box;
 namespace {
 
 const std::string helpCaption = "How To Modify The List of Corvana Tasks That Are Searched For and Quelled";
+// What the program says when the help window cannot open the task list file, word for word, the two blanks that
+// end the third line included.
+const std::string openFailureTitle = "QUELLARY.INI NOT FOUND?";
+const std::string openFailurePrompt = "Quellary.exe must be in the same directory\r\n"
+                                      "as the Quellary.ini file. Please move this\r\n"
+                                      "program and the Quellary.ini file to the  \r\n"
+                                      "same directory ( preferably C:\\Quellary\\ )\r\n"
+                                      "and rerun the program.";
 
 using Box = MessageBoxContent;
 
@@ -209,8 +219,7 @@ TEST_F(HelpWindow, ATaskListFileThatCannotBeOpenedEndsTheProgram) {
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(failure.spoil(app.file("quellary.ini")));
         ASSERT_TRUE(press(main, main_window::idCmdOptimize));
-        EXPECT_TRUE(
-            isPlainOkBox(takeBox(program), quellary::helpFileErrorPrompt(), std::string(quellary::helpFileErrorTitle)));
+        EXPECT_TRUE(isPlainOkBox(takeBox(program), openFailurePrompt, openFailureTitle));
         EXPECT_EQ(program.waitForExit(), 2u) << "the whole program ends";
         ::RemoveDirectoryA(app.file("quellary.ini").c_str());
     }
@@ -231,15 +240,71 @@ TEST_F(HelpWindow, AFileThatCannotBeReadGivesTheErrorReport) {
         waitUntil([&] { return !program.windows("#32770").empty() || !program.windows("QuellaryHowTo").empty(); }));
     if (program.windows("#32770").empty()) {
         ::CloseHandle(locker);
-        GTEST_SKIP() << "this system does not enforce file locks on reading";
+        GTEST_SKIP() << "this system does not enforce file locks on reading, so the read cannot be made to fail";
     }
     const std::optional<Box> box = takeBox(program);
     ::CloseHandle(locker);
-    ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isPlainOkBox(box,
-                             quellary::helpErrorReportPrompt(ERROR_LOCK_VIOLATION, 310,
-                                                             box->prompt.substr(box->prompt.find("Desc     : ") + 11)),
-                             "HOUSTON, We have a problem!"));
+    EXPECT_TRUE(isPlainOkBox(
+        box, "Error    : 33\r\nLine No. : 310\r\nDesc     : " + quellary::systemErrorText(ERROR_LOCK_VIOLATION),
+        "HOUSTON, We have a problem!"));
+    EXPECT_EQ(program.waitForExit(), 2u);
+}
+
+// Takes every right to a file away from everybody while it lives; under Wine the file's Unix mode follows its access
+// list, 000 for an empty one. The list is set through a handle kept open: once closed, the file could not be opened
+// again to give the rights back.
+class ClosedToEveryone {
+public:
+    explicit ClosedToEveryone(const std::string& path)
+        : file_(::CreateFileA(path.c_str(), READ_CONTROL | WRITE_DAC,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr)) {
+        closed_ = file_ != INVALID_HANDLE_VALUE && setAccessList("D:P");
+    }
+    ~ClosedToEveryone() {
+        if (file_ != INVALID_HANDLE_VALUE) {
+            setAccessList("D:(A;;FA;;;WD)");
+            ::CloseHandle(file_);
+        }
+    }
+    ClosedToEveryone(const ClosedToEveryone&) = delete;
+    ClosedToEveryone& operator=(const ClosedToEveryone&) = delete;
+
+    [[nodiscard]] bool closed() const { return closed_; }
+
+private:
+    bool setAccessList(const char* dacl) const {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(dacl, SDDL_REVISION_1, &descriptor, nullptr)) {
+            return false;
+        }
+        const bool set = ::SetKernelObjectSecurity(file_, DACL_SECURITY_INFORMATION, descriptor) != 0;
+        ::LocalFree(descriptor);
+        return set;
+    }
+
+    HANDLE file_;
+    bool closed_ = false;
+};
+
+using StandardUser = Windows;
+
+TEST_F(StandardUser, ATaskListTheUserMayNotOpenEndsTheProgramWithTheOpenFailureBox) {
+    const std::string list = app.file("quellary.ini");
+    Program program(app.quellary());
+    const HWND main = mainWindow(program);
+    ASSERT_NE(main, nullptr);
+    // Read at start-up; closed to everybody before the help window opens it.
+    const ClosedToEveryone closed(list);
+    ASSERT_TRUE(closed.closed());
+    const HANDLE probe = ::CreateFileA(list.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+    const DWORD refusal = ::GetLastError();
+    ASSERT_EQ(probe, INVALID_HANDLE_VALUE) << "the file can still be read: run through scripts/standard-user.sh";
+    ASSERT_EQ(refusal, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    ASSERT_TRUE(press(main, main_window::idCmdOptimize));
+    // Opening is what fails, so the program blames the file's place rather than reporting an error number.
+    EXPECT_TRUE(isPlainOkBox(takeBox(program), openFailurePrompt, openFailureTitle));
     EXPECT_EQ(program.waitForExit(), 2u);
 }
 
@@ -344,7 +409,7 @@ protected:
     // Presses System Info and expects the unavailable box; the About box stays open.
     void expectUnavailable(Program& program, HWND about) {
         ASSERT_TRUE(press(about, about_box::idCmdSysInfo));
-        EXPECT_TRUE(isPlainOkBox(takeBox(program), std::string(quellary::sysInfoUnavailableText), "Quellary"));
+        EXPECT_TRUE(isPlainOkBox(takeBox(program), "System Information Is Unavailable At This Time", "Quellary"));
         EXPECT_TRUE(::IsWindowVisible(about));
     }
 };
