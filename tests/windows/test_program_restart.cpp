@@ -4,7 +4,6 @@
 #include "app/task_list.h"
 #include "app_dir.h"
 #include "client_registry.h"
-#include "termination/kill_command.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +58,7 @@ protected:
             [&] {
                 for (HWND box : program.windows("#32770")) {
                     const std::string title = text(box);
-                    if (title != quellary::noTasksActiveTitle) {
+                    if (title != "Ready To Restart Corvana") {
                         unexpected = title + ": " + messageBoxPrompt(box);
                     }
                     answer(box, IDOK);
