@@ -25,25 +25,6 @@ TEST(RegistryValue, TextFormOfEveryKind) {
     EXPECT_EQ(RegistryValue(std::int16_t{7}), RegistryValue(7));
 }
 
-TEST(RegistryValue, ExpandTypeNeedsTwoPercentSignsWithSomethingBetween) {
-    const struct {
-        std::string_view text;
-        std::int32_t type;
-    } cases[] = {
-        {"%windir%\\x", regExpandSz},
-        {"100%", regSz},
-        {"%%", regSz},
-        {"%%a%", regExpandSz},
-        {"", regSz},
-        {"a%b%", regExpandSz},
-        {"%a", regSz},
-        {"\"C:\\50%\\a.exe\" \"%1\"", regExpandSz},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(storedTextType(c.text), c.type) << c.text;
-    }
-}
-
 TEST(RegistryValue, ReverseByteOrder) {
     EXPECT_EQ(reverseByteOrder(0x00010000), 256);
     EXPECT_EQ(reverseByteOrder(0x12345678), 0x78563412);
@@ -56,19 +37,6 @@ TEST(RegistryValue, ErrorSourceUsesExecutableNameWithoutExtension) {
     EXPECT_EQ(registryErrorSource(executableName("C:\\Program Files\\Quellary\\quellary.exe")), "quellary.cRegistry");
     EXPECT_EQ(executableName("Z:/tmp/my.app.exe"), "my.app");
     EXPECT_EQ(executableName("noext"), "noext");
-}
-
-TEST(RegistryValue, DescriptionsShowRootInSignedDecimalAndKeepTheirOpenQuotes) {
-    EXPECT_EQ(setValueFailure(hkeyLocalMachine, "A", "B", "x"),
-              "Failed to set registry value Key: '-2147483646',Section: 'A',Key: 'B' to value: 'x'");
-    EXPECT_EQ(setValueFailure(hkeyClassesRoot, "S", "", RegistryValue::Bytes{1, 2}),
-              "Failed to set registry value Key: '-2147483648',Section: 'S',Key: '' to value: '01 02'");
-    EXPECT_EQ(createKeyFailure("A\\B"), "Failed to create registry Key: 'A\\B");
-    EXPECT_EQ(deleteKeyFailure(0, "A"), "Failed to delete registry Key: '0',Section: 'A");
-    EXPECT_EQ(openForDeleteFailure(hkeyCurrentUser, "A"),
-              "Failed to open key '-2147483647',Section: 'A' for delete access");
-    EXPECT_EQ(deleteValueFailure(hkeyLocalMachine, "A", "B"),
-              "Failed to delete registry Key: '-2147483646',Section: 'A',Key: 'B");
 }
 
 TEST(RegistryValue, ExecutablePathIsTrimmedAndQuotedOnce) {

@@ -23,7 +23,6 @@ namespace quellary {
 class cRegistryTestAccess {
 public:
     static void WriteToBothClassRoots(cRegistry& reg, const std::string& text) { reg.WriteToBothClassRoots(text); }
-    static std::string ExpandEnvironmentText(const std::string& text) { return cRegistry::ExpandEnvironmentText(text); }
 };
 
 } // namespace quellary
@@ -342,13 +341,4 @@ TEST_F(AssociationTest, AFailedAdditionalVerbDoesNotStopTheOthersButIsReported) 
         const std::set<std::string> entries = regQuery(root, className + "\\shell\\ok");
         EXPECT_EQ(entries.count(className + "\\shell\\ok\\command|(Default)|REG_SZ|ok.exe"), 1u) << root;
     }
-}
-
-TEST(cRegistryExpand, ExpandsKnownVariablesAndKeepsTheRest) {
-    ASSERT_TRUE(SetEnvironmentVariableA("QUELLARY_TEST_DIR", "C:\\qt"));
-    EXPECT_EQ(cRegistryTestAccess::ExpandEnvironmentText("%QUELLARY_TEST_DIR%\\a %NO_SUCH_VAR_Q% 50%"),
-              "C:\\qt\\a %NO_SUCH_VAR_Q% 50%");
-    EXPECT_EQ(cRegistryTestAccess::ExpandEnvironmentText(""), "");
-    const std::string longText(5000, 'x');
-    EXPECT_EQ(cRegistryTestAccess::ExpandEnvironmentText(longText + "%QUELLARY_TEST_DIR%"), longText + "C:\\qt");
 }

@@ -121,6 +121,9 @@ TEST_F(RegistryTest, MissingValueOrKeyYieldsCopyOfDefaultAndKeepsValueType) {
 
 TEST_F(RegistryTest, ReadsEveryStoredTypeAndTakesItsType) {
     ASSERT_TRUE(SetEnvironmentVariableA("QUELLARY_TEST_DIR", "C:\\qt"));
+    // Longer than any first guess at the expanded size.
+    const std::string longText(5000, 'x');
+    const std::string longExpandable = longText + "%QUELLARY_TEST_DIR%";
     const struct {
         DWORD type;
         std::string_view data;
@@ -129,7 +132,9 @@ TEST_F(RegistryTest, ReadsEveryStoredTypeAndTakesItsType) {
         {REG_SZ, {"abc", 4}, "abc"},
         {REG_SZ, {"", 0}, ""},
         {REG_SZ, {"abc", 3}, "abc"}, // written without its NUL by some other program
-        {REG_EXPAND_SZ, {"%QUELLARY_TEST_DIR%\\x;%NO_SUCH_VAR_Q%", 38}, "C:\\qt\\x;%NO_SUCH_VAR_Q%"},
+        {REG_EXPAND_SZ, {"%QUELLARY_TEST_DIR%\\x;%NO_SUCH_VAR_Q% 50%", 42}, "C:\\qt\\x;%NO_SUCH_VAR_Q% 50%"},
+        {REG_EXPAND_SZ, {longExpandable.c_str(), longExpandable.size() + 1}, longText + "C:\\qt"},
+        {REG_EXPAND_SZ, {"", 1}, ""},
         {REG_MULTI_SZ, {"a\0b\0", 5}, std::string("a\0b\0", 4)},
         {REG_DWORD, {"\x05\x01\x00\x00", 4}, 0x105},
         {REG_DWORD, {"\xFE\xFF\xFF\xFF", 4}, -2},
@@ -140,7 +145,8 @@ TEST_F(RegistryTest, ReadsEveryStoredTypeAndTakesItsType) {
         {REG_QWORD, {"\x01\x00\x00\x00\x00\x00\x00\x80", 8}, RegistryValue::Bytes{1, 0, 0, 0, 0, 0, 0, 0x80}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "type " << c.type << " data '" << c.expected.textForm() << "'");
+        SCOPED_TRACE(testing::Message() << "type " << c.type << " data '" << c.expected.textForm().substr(0, 80)
+                                        << "'");
         plant("v", c.type, c.data);
         reg.ValueKey("v");
         reg.ValueType(regNone);
@@ -160,6 +166,9 @@ TEST_F(RegistryTest, TextWriteChoosesExpandTypeByPercentSignsOnly) {
         {regExpandSz, "100%", REG_SZ, {"100%", 5}},
         {regSz, "%%", REG_SZ, {"%%", 3}},
         {regSz, "%%a%", REG_EXPAND_SZ, {"%%a%", 5}},
+        {regSz, "a%b%", REG_EXPAND_SZ, {"a%b%", 5}},
+        {regExpandSz, "%a", REG_SZ, {"%a", 3}},
+        {regSz, "\"C:\\50%\\a.exe\" \"%1\"", REG_EXPAND_SZ, {"\"C:\\50%\\a.exe\" \"%1\"", 20}},
         {regExpandSz, "", REG_SZ, {"", 1}},
         {regSz, {}, REG_SZ, {"", 1}},
         {regSz, -42, REG_SZ, {"-42", 4}},
@@ -234,6 +243,19 @@ TEST_F(RegistryTest, UnsupportedTypesCreateTheKeyWriteNothingAndRaise) {
     EXPECT_TRUE(reg.DeleteKey());
     EXPECT_FALSE(reg.KeyExists());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\QuellaryTests");
+
+    // HKEY_CLASSES_ROOT is the most negative root; a value that is not text shows as its bytes.
+    const std::string classSection = "QuellaryTests." + std::to_string(GetCurrentProcessId());
+    reg.ClassKey(hkeyClassesRoot);
+    reg.SectionKey(classSection);
+    reg.ValueType(regNone);
+    EXPECT_TRUE(raises(
+        [&] {
+            reg.Value(RegistryValue::Bytes{1, 2});
+        },
+        errSetValue,
+        "Failed to set registry value Key: '-2147483648',Section: '" + classSection + "',Key: 'B' to value: '01 02'"));
+    EXPECT_TRUE(reg.DeleteKey());
 }
 
 TEST_F(RegistryTest, KeysAreCreatedWithTheirParentsAndDeletedOnlyWhenEmpty) {
