@@ -3,8 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+namespace quellary {
+
+// Steps by name in failure messages.
+void PrintTo(PrunePhase phase, std::ostream* out) {
+    constexpr const char* names[] = {"Top", "Tick", "Bound"};
+    *out << names[static_cast<int>(phase)];
+}
+
+} // namespace quellary
 
 using namespace quellary;
 
@@ -86,13 +99,27 @@ struct FakeList {
     std::vector<std::pair<std::string, bool>> items;
     int selected = -1;
     std::vector<std::string> removed;
-    std::string phases; // one letter a phase: Top, tick (K), Bound; "-" for a removal
+    std::string failing; // the one operation that fails, as a real list's can ("count", "isTicked", ...)
 
-    [[nodiscard]] int count() const { return static_cast<int>(items.size()); }
-    [[nodiscard]] bool isTicked(int i) const { return items.at(static_cast<std::size_t>(i)).second; }
-    [[nodiscard]] int current() const { return selected; }
+    void mayFail(const char* operation) const {
+        if (failing == operation) {
+            throw std::runtime_error(operation);
+        }
+    }
+    [[nodiscard]] int count() const {
+        mayFail("count");
+        return static_cast<int>(items.size());
+    }
+    [[nodiscard]] bool isTicked(int i) const {
+        mayFail("isTicked");
+        return items.at(static_cast<std::size_t>(i)).second;
+    }
+    [[nodiscard]] int current() const {
+        mayFail("current");
+        return selected;
+    }
     void remove(int i) {
-        phases += '-';
+        mayFail("remove");
         removed.push_back(items.at(static_cast<std::size_t>(i)).first);
         items.erase(items.begin() + i);
         if (i == selected) {
@@ -111,7 +138,7 @@ struct FakeList {
 };
 
 PruneOutcome prune(FakeList& list) {
-    return quellary::prune(list, [&list](PrunePhase phase) { list.phases += "TKB"[static_cast<int>(phase)]; });
+    return quellary::prune(list, [](PrunePhase) {});
 }
 
 FakeList listOf(const std::string& ticks, int selected) {
@@ -155,8 +182,20 @@ TEST(Prune, ACurrentItemMovedUpBoundsThePass) {
     EXPECT_EQ(list.names(), (std::vector<std::string>{"a", "c", "d", "e"})) << "items below the current one stay";
 }
 
-TEST(Prune, AnnouncesEachStepBeforeItRuns) {
-    FakeList list = listOf("x.", 1);
-    EXPECT_EQ(prune(list), PruneOutcome::Done);
-    EXPECT_EQ(list.phases, "TKBTK-TKB");
+TEST(Prune, AFailureIsToldByTheStepItHappenedIn) {
+    // The error report names the step announced last: each operation of the list fails in turn.
+    const std::pair<const char*, PrunePhase> cases[] = {
+        {"count", PrunePhase::Top},
+        {"isTicked", PrunePhase::Tick},
+        {"remove", PrunePhase::Tick},
+        {"current", PrunePhase::Bound},
+    };
+    for (const auto& [operation, step] : cases) {
+        SCOPED_TRACE(operation);
+        FakeList list = listOf("x.x", 2);
+        list.failing = operation;
+        std::optional<PrunePhase> last;
+        EXPECT_THROW(quellary::prune(list, [&last](PrunePhase phase) { last = phase; }), std::runtime_error);
+        EXPECT_EQ(last, step);
+    }
 }
