@@ -36,7 +36,7 @@ public:
     // The process's exit code once it has ended within the timeout, else nothing.
     std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = 15s);
     [[nodiscard]] bool isRunning() const;
-    // Waits for the process to end while watching it, until then, for a shown top-level window of that class.
+    // Waits for the process to end, looking all the while for a shown top-level window of that class.
     struct Watched {
         std::optional<DWORD> exitCode; // nothing when it did not end within the timeout
         bool windowShown = false;
