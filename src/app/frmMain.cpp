@@ -47,8 +47,8 @@ std::string frmMain::taskListPath() {
 }
 
 void frmMain::load() {
+    stampRunRecord();
     RunRecord& record = runRecord();
-    record.localTime = localTimeIso8601();
     record.programPath = executablePath();
     record.taskListPath = taskListPath();
     record.unattended = isStartArgument(argumentText());
@@ -130,9 +130,7 @@ void frmMain::fillTaskList(const std::string& taskListPath) {
         fail(*problem);
     }
     CheckList list = list1();
-    for (const std::string& entry : tasks.entries) {
-        list.setTicked(list.append(entry), true);
-    }
+    list.appendTicked(tasks.entries);
     list.setCurrent(0);
 }
 

@@ -10,6 +10,7 @@ namespace quellary {
 namespace {
 
 bool finished = false;
+SYSTEMTIME stamped{};
 
 } // namespace
 
@@ -18,12 +19,17 @@ RunRecord& runRecord() {
     return record;
 }
 
+void stampRunRecord() {
+    ::GetSystemTime(&stamped);
+}
+
 void finishRunRecord(std::string_view ending) {
     if (finished) {
         return;
     }
     finished = true;
     RunRecord& record = runRecord();
+    record.localTime = localTimeIso8601(stamped);
     record.ending = ending;
     for (const std::string& box : unseenBoxes()) {
         record.ending.append("\r\nbox not shown: ").append(box);

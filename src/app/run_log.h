@@ -12,6 +12,9 @@ namespace quellary {
 // file and each task's outcome.
 RunRecord& runRecord();
 
+// The record's time is now: when the program starts, and again when a run starts.
+void stampRunRecord();
+
 // Appends the record with its ending, and what every box that nobody could see would have said. Only the first
 // call writes. A record that cannot be written is let go: it never stops or changes a run.
 void finishRunRecord(std::string_view ending);

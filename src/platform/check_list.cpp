@@ -33,15 +33,22 @@ void CheckList::setTicked(int index, bool ticked) {
     ListView_SetCheckState(list_, index, ticked ? TRUE : FALSE);
 }
 
-int CheckList::append(std::string_view text) {
-    std::string copy(text);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = count();
-    item.pszText = copy.data();
-    const int position = static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+void CheckList::appendTicked(const std::vector<std::string>& texts) {
+    // Nothing is drawn until all are in, and the column is fitted once for all of them: each fitting measures
+    // every item.
+    ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    for (const std::string& text : texts) {
+        std::string copy(text);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = count();
+        item.pszText = copy.data();
+        const auto position =
+            static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        setTicked(position, true);
+    }
+    ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     fitColumn();
-    return position;
 }
 
 void CheckList::remove(int index) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quellary {
 
@@ -16,8 +17,8 @@ public:
     [[nodiscard]] std::string text(int index) const;
     [[nodiscard]] bool isTicked(int index) const;
     void setTicked(int index, bool ticked);
-    // Appends an item and returns its position.
-    int append(std::string_view text);
+    // Appends the items, each ticked.
+    void appendTicked(const std::vector<std::string>& texts);
     void remove(int index);
     // The selected item, or -1 when there is none. Unlike the focused item, the selection stays on its
     // item when an item above it is removed and disappears when its own item is removed.

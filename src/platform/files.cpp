@@ -173,11 +173,9 @@ bool deleteFileAt(const std::string& path) {
     return ::DeleteFileA(path.c_str()) != 0;
 }
 
-std::string localTimeIso8601() {
+std::string localTimeIso8601(const SYSTEMTIME& utc) {
     // Local time and offset both come from one instant, so that they agree even at a change of daylight
     // saving time.
-    SYSTEMTIME utc{};
-    ::GetSystemTime(&utc);
     SYSTEMTIME local = utc;
     if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
         local = utc;

@@ -41,9 +41,11 @@ struct FileError {
 
 [[nodiscard]] bool deleteFileAt(const std::string& path);
 
-// The local time now in ISO 8601, with the offset from UTC in force at that moment:
-// "2026-12-07T16:40:05+01:00". UTC with "+00:00" when the time zone cannot be applied.
-std::string localTimeIso8601();
+// An instant (as GetSystemTime gives it) as local time in ISO 8601, with the offset from UTC in force at that
+// moment: "2026-12-07T16:40:05+01:00". UTC with "+00:00" when the time zone cannot be applied. Wine's first
+// look at the time zone in a process takes a tenth of a second, so take the instant when it happens and
+// convert it when it is written.
+std::string localTimeIso8601(const SYSTEMTIME& utc);
 
 // %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
 std::optional<std::string> runLogPath();

@@ -169,7 +169,7 @@ std::string chooseResultFile(const std::vector<std::string>& candidates) {
 void TerminationRun::run() {
     try {
         stepMark_ = markTasks;
-        runRecord().localTime = localTimeIso8601();
+        stampRunRecord();
         main_.disableStart();
         const std::string systemFolder = withTrailingBackslash(systemDirectory());
         interpreter_ = systemFolder + std::string(interpreterFileName(main_.OSFamily));

@@ -91,7 +91,9 @@ TEST(Platform, RunsAppendingAtOnceAllKeepTheirRecords) {
     ::DeleteFileA(log.c_str());
     ::RemoveDirectoryA(folder.c_str());
 
-    const std::string now = localTimeIso8601();
+    SYSTEMTIME utc{};
+    ::GetSystemTime(&utc);
+    const std::string now = localTimeIso8601(utc);
     ASSERT_EQ(now.size(), 25u) << now;
     EXPECT_TRUE(now[10] == 'T' && (now[19] == '+' || now[19] == '-') && now[22] == ':') << now;
 }
