@@ -13,8 +13,7 @@ namespace quellary {
 // A modal message box owned by `owner`, or by the active window of this program when none is given (none
 // while the window is not shown). An empty title shows the application title. Returns the button pressed
 // (IDOK, IDYES, IDNO, ...).
-int messageBox(std::string_view prompt, std::string_view title = {}, UINT buttonsAndIcon = MB_OK,
-               HWND owner = nullptr);
+int messageBox(std::string_view prompt, std::string_view title = {}, UINT buttonsAndIcon = MB_OK, HWND owner = nullptr);
 
 // From now on no box is shown, for nobody could see it: its text is kept (unseenBoxes) and the box counts as
 // answered with OK or No.

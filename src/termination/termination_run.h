@@ -59,7 +59,7 @@ private:
     std::string startDirectory_;    // the kill command's current directory
     std::string resultFile_;
     std::vector<Unconfirmed> unconfirmed_;
-    KillCommand command_;    // the task's command while it runs
+    KillCommand command_;   // the task's command while it runs
     UniqueHandle runMutex_; // held from the first task until the last verdict is read
 };
 
