@@ -34,8 +34,8 @@ void CheckList::setTicked(int index, bool ticked) {
 }
 
 void CheckList::appendTicked(const std::vector<std::string>& texts) {
-    // Nothing is drawn until all are in, and the column is fitted once for all of them: each fitting measures
-    // every item.
+    // Nothing is drawn until all are in, the ticks are set in one call (-1: every item), and the column is fitted
+    // once for all of them: each fitting measures every item.
     ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     for (const std::string& text : texts) {
         std::string copy(text);
@@ -43,10 +43,9 @@ void CheckList::appendTicked(const std::vector<std::string>& texts) {
         item.mask = LVIF_TEXT;
         item.iItem = count();
         item.pszText = copy.data();
-        const auto position =
-            static_cast<int>(::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        setTicked(position, true);
+        ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    setTicked(-1, true);
     ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     fitColumn();
 }
