@@ -2,8 +2,8 @@
 
 #include "app/app_info.h"
 #include "app/startup.h"
-#include "platform/program.h"
 #include "platform/files.h"
+#include "platform/program.h"
 #include "platform/ui.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"

@@ -1,6 +1,7 @@
 #include "app/run_log.h"
 
 #include "platform/files.h"
+#include "platform/program.h"
 #include "platform/ui.h"
 
 #include <string>
@@ -11,6 +12,15 @@ namespace {
 
 bool finished = false;
 SYSTEMTIME stamped{};
+
+// %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
+std::optional<std::string> runLogPath() {
+    const std::optional<std::string> folder = environmentVariable("LOCALAPPDATA");
+    if (!folder || folder->empty()) {
+        return std::nullopt;
+    }
+    return *folder + "\\Quellary\\quellary.log";
+}
 
 } // namespace
 
@@ -35,7 +45,8 @@ void finishRunRecord(std::string_view ending) {
         record.ending.append("\r\nbox not shown: ").append(box);
     }
     if (const std::optional<std::string> path = runLogPath()) {
-        (void)appendToLog(*path, formatRunRecord(record), runLogCap);
+        const std::string block = formatRunRecord(record);
+        (void)updateFileInOneStep(*path, [&](std::string_view log) { return appendWithinCap(log, block, runLogCap); });
     }
 }
 

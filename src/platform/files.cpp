@@ -1,11 +1,8 @@
 #include "platform/files.h"
 
-#include "app/run_record.h"
 #include "platform/handles.h"
-#include "platform/program.h"
 #include "platform/text.h"
 
-#include <cstdio>
 #include <exception>
 #include <vector>
 
@@ -54,36 +51,36 @@ DWORD writeAll(HANDLE file, std::string_view bytes) {
     return written == bytes.size() ? static_cast<DWORD>(ERROR_SUCCESS) : static_cast<DWORD>(ERROR_DISK_FULL);
 }
 
-// A second run appending its record at the same time is waited for up to about a second (20 tries, 50 ms
-// apart); it takes longer only when something else holds the log, and then the record is given up.
-constexpr int logAttempts = 20;
-constexpr DWORD logRetryMilliseconds = 50;
+// A second program updating the file at the same time is waited for up to about a second (20 tries, 50 ms
+// apart); it takes longer only when something else holds the file, and then the update is given up.
+constexpr int updateAttempts = 20;
+constexpr DWORD updateRetryMilliseconds = 50;
 
-// The next log is written to a draft beside it, opened sharing only reading and deletion (its move into
-// place): a second run cannot open it for writing until this one has moved it.
-UniqueFile openLogDraft(const std::string& draftPath) {
+// The next content is written to a draft beside the file, opened sharing only reading and deletion (its move
+// into place): a second updater cannot open it for writing until this one has moved it.
+UniqueFile openDraft(const std::string& draftPath) {
     for (int attempt = 1;; ++attempt) {
         UniqueFile draft(::CreateFileA(draftPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (draft || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == logAttempts) {
+        if (draft || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == updateAttempts) {
             return draft;
         }
-        ::Sleep(logRetryMilliseconds);
+        ::Sleep(updateRetryMilliseconds);
     }
 }
 
-// A reader that opened the log without sharing deletion (a viewer, a virus scanner) blocks the replacement for
+// A reader that opened the file without sharing deletion (a viewer, a virus scanner) blocks the replacement for
 // a moment.
-bool replaceLog(const std::string& draftPath, const std::string& path) {
+bool replaceWithDraft(const std::string& draftPath, const std::string& path) {
     for (int attempt = 1;; ++attempt) {
         if (::MoveFileExA(draftPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         const DWORD code = ::GetLastError();
-        if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == logAttempts) {
+        if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == updateAttempts) {
             return false;
         }
-        ::Sleep(logRetryMilliseconds);
+        ::Sleep(updateRetryMilliseconds);
     }
 }
 
@@ -173,38 +170,7 @@ bool deleteFileAt(const std::string& path) {
     return ::DeleteFileA(path.c_str()) != 0;
 }
 
-std::string localTimeIso8601(const SYSTEMTIME& utc) {
-    // Local time and offset both come from one instant, so that they agree even at a change of daylight
-    // saving time.
-    SYSTEMTIME local = utc;
-    if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-        local = utc;
-    }
-    FILETIME utcTicks{};
-    FILETIME localTicks{};
-    ::SystemTimeToFileTime(&utc, &utcTicks);
-    ::SystemTimeToFileTime(&local, &localTicks);
-    const auto ticks = [](const FILETIME& t) {
-        return static_cast<long long>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-    };
-    // FILETIME counts 100 ns.
-    const int offsetMinutes = static_cast<int>((ticks(localTicks) - ticks(utcTicks)) / 600'000'000);
-    const int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.wYear, local.wMonth, local.wDay,
-                  local.wHour, local.wMinute, local.wSecond, offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-    return text;
-}
-
-std::optional<std::string> runLogPath() {
-    const std::optional<std::string> folder = environmentVariable("LOCALAPPDATA");
-    if (!folder || folder->empty()) {
-        return std::nullopt;
-    }
-    return *folder + "\\Quellary\\quellary.log";
-}
-
-bool appendToLog(const std::string& path, std::string_view block, std::size_t cap) noexcept {
+bool updateFileInOneStep(const std::string& path, const std::function<std::string(std::string_view)>& next) noexcept {
     try {
         if (const std::size_t slash = path.find_last_of('\\'); slash != std::string::npos) {
             if (!::CreateDirectoryA(path.substr(0, slash).c_str(), nullptr) &&
@@ -212,11 +178,11 @@ bool appendToLog(const std::string& path, std::string_view block, std::size_t ca
                 return false;
             }
         }
-        // The draft is held from before the log is read until after it has replaced the log: a second run
-        // appending at the same time waits in openLogDraft and then reads the log with this record in it, so
-        // neither record is lost. A draft left by a crash is simply written over by the next record.
+        // The draft is held from before the file is read until after it has replaced the file: a second updater
+        // waits in openDraft and then reads the file with this update in it, so neither is lost. A draft left by
+        // a crash is simply written over by the next update.
         const std::string draftPath = path + ".new";
-        const UniqueFile draft = openLogDraft(draftPath);
+        const UniqueFile draft = openDraft(draftPath);
         if (!draft) {
             return false;
         }
@@ -225,9 +191,9 @@ bool appendToLog(const std::string& path, std::string_view block, std::size_t ca
         if (!existing && error.code != ERROR_FILE_NOT_FOUND) {
             return false;
         }
-        const std::string log = appendWithinCap(existing.value_or(""), block, cap);
-        return writeAll(draft.get(), log) == ERROR_SUCCESS && ::FlushFileBuffers(draft.get()) &&
-               replaceLog(draftPath, path);
+        const std::string content = next(existing.value_or(""));
+        return writeAll(draft.get(), content) == ERROR_SUCCESS && ::FlushFileBuffers(draft.get()) &&
+               replaceWithDraft(draftPath, path);
     } catch (const std::exception&) {
         return false;
     }

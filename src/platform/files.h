@@ -1,10 +1,9 @@
-// Files as the program needs them: an existence test, whole-file reads and writes, copy and delete, and the
-// run log.
+// Files as the program needs them: an existence test, whole-file reads and writes, copy and delete.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,20 +40,12 @@ struct FileError {
 
 [[nodiscard]] bool deleteFileAt(const std::string& path);
 
-// An instant (as GetSystemTime gives it) as local time in ISO 8601, with the offset from UTC in force at that
-// moment: "2026-12-07T16:40:05+01:00". UTC with "+00:00" when the time zone cannot be applied. Wine's first
-// look at the time zone in a process takes a tenth of a second, so take the instant when it happens and
-// convert it when it is written.
-std::string localTimeIso8601(const SYSTEMTIME& utc);
-
-// %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
-std::optional<std::string> runLogPath();
-
-// Appends `block` to the log at `path`, cut to `cap` bytes by appendWithinCap; the log's folder is made when
-// it is missing (its parent must exist). The log is replaced in one step, so that a crash leaves the old or
-// the new log, never a part of one. False on any failure: a record that cannot be written must not disturb
-// the run it records.
-[[nodiscard]] bool appendToLog(const std::string& path, std::string_view block, std::size_t cap) noexcept;
+// Replaces the file's content with `next(old content)` ("" for a file not there yet), making its folder when it
+// is missing (the folder's parent must exist). The file is replaced in one step, so that a crash leaves the old
+// or the new content, never a part of one, and two programs updating it at once take turns, so that neither
+// update is lost. False on any failure, never an exception.
+[[nodiscard]] bool updateFileInOneStep(const std::string& path,
+                                       const std::function<std::string(std::string_view)>& next) noexcept;
 
 // The system's description of an error code, without the trailing line break.
 std::string systemErrorText(DWORD code);

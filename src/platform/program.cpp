@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace quellary {
@@ -83,6 +84,29 @@ std::string systemDirectory() {
         }
         buffer.resize(length); // too small: the length asked for counts the terminating zero
     }
+}
+
+std::string localTimeIso8601(const SYSTEMTIME& utc) {
+    // Local time and offset both come from one instant, so that they agree even at a change of daylight
+    // saving time.
+    SYSTEMTIME local = utc;
+    if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        local = utc;
+    }
+    FILETIME utcTicks{};
+    FILETIME localTicks{};
+    ::SystemTimeToFileTime(&utc, &utcTicks);
+    ::SystemTimeToFileTime(&local, &localTicks);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<long long>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    // FILETIME counts 100 ns.
+    const int offsetMinutes = static_cast<int>((ticks(localTicks) - ticks(utcTicks)) / 600'000'000);
+    const int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.wYear, local.wMonth, local.wDay,
+                  local.wHour, local.wMinute, local.wSecond, offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
 }
 
 bool windowStationIsVisible() {

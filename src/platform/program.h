@@ -30,6 +30,12 @@ std::optional<std::string> environmentVariable(const char* name);
 // The system directory ("C:\Windows\system32"): no trailing backslash, empty when it cannot be told.
 std::string systemDirectory();
 
+// An instant (as GetSystemTime gives it) as local time in ISO 8601, with the offset from UTC in force at that
+// moment: "2026-12-07T16:40:05+01:00". UTC with "+00:00" when the time zone cannot be applied. Wine's first
+// look at the time zone in a process takes a tenth of a second, so take the instant when it happens and
+// convert it when it is written.
+std::string localTimeIso8601(const SYSTEMTIME& utc);
+
 // False when the process's window station is one that nobody sees (a service's, or a scheduled task's run
 // whether the user is logged on or not); true where it cannot be told.
 bool windowStationIsVisible();

@@ -178,10 +178,11 @@ void TerminationRun::run() {
         toolPathInCommand_ =
             main_.killToolInWindowsDirectory ? std::string() : main_.killToolDirectory + std::string(killToolName);
         startDirectory_ = main_.killToolInWindowsDirectory ? main_.killToolDirectory : systemFolder;
+        // Choosing the result file makes it anew: never while another run reads its verdicts from it.
+        waitForOtherRuns();
         resultFile_ = chooseResultFile(resultFileCandidates());
         runRecord().resultFile = resultFile_;
 
-        waitForOtherRuns();
         const int count = main_.list1().count();
         for (int i = 0; i < count; ++i) {
             handleTask(i);
