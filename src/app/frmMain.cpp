@@ -55,7 +55,6 @@ void frmMain::load() {
 
     centerOnScreen();
     setCaption(mainCaption());
-    addToolTip();
     placeKillTool(withTrailingBackslash(executableDirectory()));
 
     const std::string taskListPath = frmMain::taskListPath();
@@ -70,6 +69,8 @@ void frmMain::load() {
         }
     }
     fillTaskList(taskListPath);
+    // Only now: the tip watches the list's messages in a way that makes each one slow under Wine, a filling too.
+    addToolTip();
 
     const int code = platformCode();
     if (code == unidentifiedPlatformCode) {

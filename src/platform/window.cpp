@@ -41,10 +41,23 @@ HWND hiddenOwner() {
     return owner;
 }
 
+// Puts our handling of a few messages in front of a control's own procedure, which is kept in the control's user
+// data. Not the common controls' subclassing: under Wine that looks its chain up in a window property, a round
+// trip to the server for every message the control gets, and filling the list took five times as long.
+void subclass(HWND control, WNDPROC proc) {
+    ::SetWindowLongPtrW(control, GWLP_USERDATA,
+                        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+LRESULT controlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ::CallWindowProcW(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(control, GWLP_USERDATA)), control, msg,
+                             wParam, lParam);
+}
+
 // A list box keeps its current item once it has one; a list view loses it to a click beside the items
 // or a Ctrl+click, and the current item bounds what the clean-up after a run examines. So input that
 // leaves the list without a selection gives the selection back to the item that had it.
-LRESULT CALLBACK keepCurrentItem(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK keepCurrentItem(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -53,31 +66,24 @@ LRESULT CALLBACK keepCurrentItem(HWND list, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_KEYDOWN:
     case WM_CHAR: {
         const int before = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        const LRESULT result = ::DefSubclassProc(list, msg, wParam, lParam);
+        const LRESULT result = controlProc(list, msg, wParam, lParam);
         if (before >= 0 && before < ListView_GetItemCount(list) && ListView_GetNextItem(list, -1, LVNI_SELECTED) < 0) {
             ListView_SetItemState(list, before, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         }
         return result;
     }
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(list, keepCurrentItem, 0);
-        break;
     default:
-        break;
+        return controlProc(list, msg, wParam, lParam);
     }
-    return ::DefSubclassProc(list, msg, wParam, lParam);
 }
 
 // Esc in a multi-line text box makes the control close its whole window; our windows close only by
 // their frame, their system menu and Alt+F4.
-LRESULT CALLBACK ignoreEscape(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK ignoreEscape(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
     if ((msg == WM_KEYDOWN || msg == WM_CHAR) && wParam == VK_ESCAPE) {
         return 0;
     }
-    if (msg == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(edit, ignoreEscape, 0);
-    }
-    return ::DefSubclassProc(edit, msg, wParam, lParam);
+    return controlProc(edit, msg, wParam, lParam);
 }
 
 DWORD formStyle() {
@@ -169,6 +175,10 @@ bool Form::create() {
         wc.lpfnWndProc = windowProc;
         wc.hInstance = instance();
         wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+        // The class's icons rather than the window's own: under Wine a window's own icon goes to the display
+        // at once, about 3 ms of the start-up, and the class's only when the window first shows.
+        wc.hIcon = programIcon(32);
+        wc.hIconSm = programIcon(16);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = className.c_str();
         if (!::RegisterClassExA(&wc)) {
@@ -177,8 +187,11 @@ bool Form::create() {
     }
     const std::string caption(spec_.caption);
     const HWND owner = spec_.taskbarButton ? nullptr : hiddenOwner();
+    // Made at its size for the DPI it most likely gets, the system's; one that opens on a monitor of another DPI is
+    // sized again once it knows its own.
+    const SIZE size = windowSize(static_cast<int>(::GetDpiForSystem()));
     return ::CreateWindowExA(formExStyle(spec_), className.c_str(), caption.c_str(), formStyle(), CW_USEDEFAULT,
-                             CW_USEDEFAULT, 100, 100, owner, nullptr, instance(), this) != nullptr;
+                             CW_USEDEFAULT, size.cx, size.cy, owner, nullptr, instance(), this) != nullptr;
 }
 
 void Form::showAndActivate() {
@@ -257,8 +270,6 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         ++openForms;
         dpi_ = static_cast<int>(::GetDpiForWindow(hwnd_));
-        ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon(32)));
-        ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon(16)));
         if (spec_.background != nullptr) {
             formBrush_.reset(::CreateSolidBrush(colorOf(*spec_.background)));
         }
@@ -336,10 +347,18 @@ void Form::sizeWindowForDpi(const RECT* suggested) {
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
-    RECT r{0, 0, twipsToPixels(spec_.clientWidth, dpi_), twipsToPixels(spec_.clientHeight, dpi_)};
-    ::AdjustWindowRectExForDpi(&r, formStyle(), FALSE, formExStyle(spec_), static_cast<UINT>(dpi_));
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size = windowSize(dpi_);
+    RECT now;
+    ::GetWindowRect(hwnd_, &now);
+    if (now.right - now.left != size.cx || now.bottom - now.top != size.cy) {
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+SIZE Form::windowSize(int dpi) const {
+    RECT r{0, 0, twipsToPixels(spec_.clientWidth, dpi), twipsToPixels(spec_.clientHeight, dpi)};
+    ::AdjustWindowRectExForDpi(&r, formStyle(), FALSE, formExStyle(spec_), static_cast<UINT>(dpi));
+    return {r.right - r.left, r.bottom - r.top};
 }
 
 void Form::buildControls() {
@@ -365,7 +384,10 @@ void Form::buildControls() {
         const ChildClass cls = childClassFor(c.kind);
         const std::string text(c.text);
         const DWORD style = WS_CHILD | cls.style | (c.visible ? WS_VISIBLE : 0);
-        const HWND child = ::CreateWindowExA(cls.exStyle, cls.className, text.c_str(), style, 0, 0, 0, 0, hwnd_,
+        // Made where the layout puts it: a control moved after it is made does much of its work twice.
+        const RECT r = pixelRect(c);
+        const HWND child = ::CreateWindowExA(cls.exStyle, cls.className, text.c_str(), style, r.left, r.top,
+                                             r.right - r.left, r.bottom - r.top, hwnd_,
                                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance(), nullptr);
         if (c.background != nullptr) {
             brushes_[i].reset(::CreateSolidBrush(colorOf(*c.background)));
@@ -384,12 +406,12 @@ void Form::buildControls() {
             column.mask = LVCF_WIDTH;
             column.cx = 100;
             ::SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-            ::SetWindowSubclass(child, keepCurrentItem, 0, 0);
+            subclass(child, keepCurrentItem);
             break;
         }
         case ControlKind::TextBox:
             ::SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
-            ::SetWindowSubclass(child, ignoreEscape, 0, 0);
+            subclass(child, ignoreEscape);
             break;
         default:
             break;
@@ -415,21 +437,26 @@ void Form::restoreFocus() {
     }
 }
 
+RECT Form::pixelRect(const ControlSpec& c) const {
+    const TwipsRect r = formRect(c, spec_.controls);
+    const int left = twipsToPixels(r.left, dpi_);
+    const int top = twipsToPixels(r.top, dpi_);
+    BITMAP picture{};
+    if (c.kind == ControlKind::Picture && ::GetObjectA(picture_.get(), sizeof picture, &picture) != 0) {
+        // The picture keeps its natural size at every DPI; a static control would stretch it to its own.
+        return {left, top, left + picture.bmWidth, top + picture.bmHeight};
+    }
+    const int height = c.kind == ControlKind::Line ? ::MulDiv(c.linePixels, dpi_, USER_DEFAULT_SCREEN_DPI)
+                                                   : twipsToPixels(r.height, dpi_);
+    return {left, top, left + twipsToPixels(r.width, dpi_), top + height};
+}
+
 void Form::applyLayout() {
     for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
         const ControlSpec& c = spec_.controls[i];
         const HWND child = control(c.id);
-        const TwipsRect r = formRect(c, spec_.controls);
-        int width = twipsToPixels(r.width, dpi_);
-        int height = c.kind == ControlKind::Line ? ::MulDiv(c.linePixels, dpi_, USER_DEFAULT_SCREEN_DPI)
-                                                 : twipsToPixels(r.height, dpi_);
-        BITMAP picture{};
-        if (c.kind == ControlKind::Picture && ::GetObjectA(picture_.get(), sizeof picture, &picture) != 0) {
-            // The picture keeps its natural size at every DPI; a static control would stretch it to its own.
-            width = picture.bmWidth;
-            height = picture.bmHeight;
-        }
-        ::MoveWindow(child, twipsToPixels(r.left, dpi_), twipsToPixels(r.top, dpi_), width, height, TRUE);
+        const RECT r = pixelRect(c);
+        ::MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
         if (isDecoration(c.kind)) {
             if (c.kind == ControlKind::IconPicture) {
                 const int size = ::MulDiv(32, dpi_, USER_DEFAULT_SCREEN_DPI);
@@ -438,7 +465,8 @@ void Form::applyLayout() {
             continue;
         }
         replaceFont(i);
-        if (c.kind == ControlKind::CheckList) {
+        // An empty list, as every list is when its window is made, has nothing to fit: filling it fits the column.
+        if (c.kind == ControlKind::CheckList && ListView_GetItemCount(child) > 0) {
             ListView_SetColumnWidth(child, 0, LVSCW_AUTOSIZE_USEHEADER);
         }
         if (c.kind == ControlKind::GraphicButton) {

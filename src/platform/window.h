@@ -61,6 +61,10 @@ private:
     // As in a dialog: the focus goes back to the control that had it, or to the first in the tab order.
     void restoreFocus();
     void sizeWindowForDpi(const RECT* suggested);
+    // The window's outer size for its client area at the given DPI.
+    [[nodiscard]] SIZE windowSize(int dpi) const;
+    // Where control c lies in the client area at the current DPI, in pixels.
+    [[nodiscard]] RECT pixelRect(const ControlSpec& c) const;
     [[nodiscard]] const ControlSpec* specFor(HWND child) const;
     LRESULT colorFor(HWND child, HDC dc);
 
