@@ -197,7 +197,7 @@ void benchKillTools() {
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "standard-user") {
         std::printf("As a standard user (the tool run from the program's folder):\n");
-        benchRun(28, 3, true);
+        benchRun(28, 5, true);
         return 0;
     }
     if (argc > 1 && std::string(argv[1]) == "start-up") {
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     benchStartup(15);
-    benchRun(28, 3);
+    benchRun(28, 5);
     benchRun(100, 3);
     benchKillTools();
     return 0;
