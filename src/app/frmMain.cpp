@@ -69,7 +69,8 @@ void frmMain::load() {
         }
     }
     fillTaskList(taskListPath);
-    // Only now: the tip watches the list's messages in a way that makes each one slow under Wine, a filling too.
+    // After the filling: the tip watches the list through the common controls' subclassing, which under Wine costs
+    // a round trip to the server for every message the list gets.
     addToolTip();
 
     const int code = platformCode();
