@@ -175,10 +175,6 @@ bool Form::create() {
         wc.lpfnWndProc = windowProc;
         wc.hInstance = instance();
         wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        // The class's icons rather than the window's own: under Wine a window's own icon goes to the display
-        // at once, about 3 ms of the start-up, and the class's only when the window first shows.
-        wc.hIcon = programIcon(32);
-        wc.hIconSm = programIcon(16);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = className.c_str();
         if (!::RegisterClassExA(&wc)) {
@@ -270,6 +266,8 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         ++openForms;
         dpi_ = static_cast<int>(::GetDpiForWindow(hwnd_));
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon(32)));
+        ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon(16)));
         if (spec_.background != nullptr) {
             formBrush_.reset(::CreateSolidBrush(colorOf(*spec_.background)));
         }
