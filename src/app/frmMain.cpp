@@ -9,6 +9,7 @@
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "restart/client_restart.h"
+#include "restart/restart_plan.h"
 #include "termination/termination_run.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
@@ -21,22 +22,38 @@ using namespace main_window;
 
 namespace {
 
-// A start-up that ends the program: an unattended run, which could not be carried out, leaves its record.
-[[noreturn]] void endStartup(std::string_view why) {
-    if (runRecord().unattended) {
-        endRun(exitNotCarriedOut, why);
-    }
-    endProgram(exitNotCarriedOut);
-}
+// The check-box list as the run sees it.
+class ListOnScreen final : public TaskSheet {
+public:
+    explicit ListOnScreen(CheckList list) : list_(list) {}
+    [[nodiscard]] int count() const override { return list_.count(); }
+    [[nodiscard]] std::string text(int index) const override { return list_.text(index); }
+    [[nodiscard]] bool isTicked(int index) const override { return list_.isTicked(index); }
+    void setTicked(int index, bool ticked) override { list_.setTicked(index, ticked); }
+    void remove(int index) override { list_.remove(index); }
+    [[nodiscard]] int current() const override { return list_.current(); }
+    void setCurrent(int index) override { list_.setCurrent(index); }
 
-[[noreturn]] void fail(const MessageText& message, UINT icon = 0) {
-    messageBox(message.prompt, message.title, MB_OK | icon);
-    endStartup(message.prompt);
-}
+private:
+    CheckList list_;
+};
 
 } // namespace
 
 frmMain::frmMain(frmHowTo& howTo, frmAbout& about) : Form(main_window::form), howTo_(howTo), about_(about) {}
+
+void frmMain::quit(int exitCode, std::string_view why) {
+    if (activeRun_ != nullptr) {
+        activeRun_->stop(why);
+        exitProgram(exitCode, &activeRun_->outcome().record, why);
+    }
+    exitProgram(exitCode, startup_.unattended ? &startup_ : nullptr, why);
+}
+
+void frmMain::fail(const MessageText& message, UINT icon) {
+    messageBox(message.prompt, message.title, MB_OK | icon);
+    quit(exitNotCarriedOut, message.prompt);
+}
 
 CheckList frmMain::list1() const {
     return CheckList(control(idList1));
@@ -47,11 +64,10 @@ std::string frmMain::taskListPath() {
 }
 
 void frmMain::load() {
-    stampRunRecord();
-    RunRecord& record = runRecord();
-    record.programPath = executablePath();
-    record.taskListPath = taskListPath();
-    record.unattended = isStartArgument(argumentText());
+    stampRunRecord(startup_);
+    startup_.programPath = executablePath();
+    startup_.taskListPath = taskListPath();
+    startup_.unattended = isStartArgument(argumentText());
 
     centerOnScreen();
     setCaption(mainCaption());
@@ -61,7 +77,7 @@ void frmMain::load() {
     if (!fileExists(taskListPath)) {
         const MessageText ask = createTaskListMessage();
         if (messageBox(ask.prompt, ask.title, MB_YESNO) == IDNO) {
-            endStartup("no task list file, and none was to be created");
+            quit(exitNotCarriedOut, "no task list file, and none was to be created");
         }
         FileError error;
         if (!writeNewFile(taskListPath, defaultTaskListText(), &error)) {
@@ -77,9 +93,9 @@ void frmMain::load() {
     if (code == unidentifiedPlatformCode) {
         fail(unidentifiedOsMessage());
     }
-    OSFamily = osFamilyFor(code);
+    osFamily_ = osFamilyFor(code);
 
-    if (record.unattended) {
+    if (startup_.unattended) {
         cmdStart_Click();
     }
 }
@@ -105,15 +121,15 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         }
         const std::string windowsDirectory = withTrailingBackslash(*windir);
         if (fileExists(windowsDirectory + name)) {
-            killToolDirectory = windowsDirectory;
-            killToolInWindowsDirectory = true;
+            killToolDirectory_ = windowsDirectory;
+            killToolInWindowsDirectory_ = true;
             return;
         }
         if (!fileExists(applicationDirectory + name)) {
             fail(killToolMissingMessage(windowsDirectory, applicationDirectory));
         }
         if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name)) {
-            killToolDirectory = applicationDirectory;
+            killToolDirectory_ = applicationDirectory;
             return;
         }
         copied = true;
@@ -172,15 +188,46 @@ void frmMain::showDoneState() {
 }
 
 void frmMain::cmdStart_Click() {
-    TerminationRun run(*this);
+    disableStart();
+    RunSettings settings;
+    settings.osFamily = osFamily_;
+    settings.tool =
+        killToolPlace(killToolDirectory_, killToolInWindowsDirectory_, withTrailingBackslash(systemDirectory()));
+    settings.resultFileCandidates = resultFileCandidates();
+    settings.unattended = startup_.unattended;
+    TerminationRun run(std::move(settings), startup_);
     activeRun_ = &run;
-    run.run();
+    ListOnScreen list(list1());
+    const RunOutcome& outcome = run.run(list);
+    if (outcome.exitCode == exitNotCarriedOut || startup_.unattended) {
+        endAsTheRunEnded(outcome);
+    }
+    if (const std::vector<Unconfirmed> unconfirmed = run.unconfirmed(); !unconfirmed.empty()) {
+        messageBox(unconfirmedMessage(unconfirmed), {}, MB_OK, hwnd());
+    }
+    const std::optional<PruneOutcome> pruned = run.prune(list);
+    if (!pruned) {
+        endAsTheRunEnded(outcome);
+    }
+    if (*pruned == PruneOutcome::ListEmpty) {
+        messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, hwnd());
+    }
+    // Recorded before it shows: a program closed at once from the done state still leaves its record.
+    writeRunRecord(outcome.record, "done state");
     activeRun_ = nullptr;
+    showDoneState();
+}
+
+void frmMain::endAsTheRunEnded(const RunOutcome& outcome) {
+    if (!outcome.box.empty()) {
+        messageBox(outcome.box, {}, MB_OK, hwnd());
+    }
+    quit(outcome.exitCode, outcome.why);
 }
 
 bool frmMain::onQueryClose() {
     if (activeRun_ != nullptr) {
-        activeRun_->interrupt(mainWindowClosed);
+        quit(exitNotCarriedOut, mainWindowClosed);
     }
     return true;
 }
@@ -188,13 +235,22 @@ bool frmMain::onQueryClose() {
 bool frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     // The system may end the process as soon as this returns: the run must end its command first.
     if (msg == WM_ENDSESSION && wParam != FALSE && activeRun_ != nullptr) {
-        activeRun_->interrupt(sessionEnded);
+        quit(exitNotCarriedOut, sessionEnded);
     }
     return false;
 }
 
 void frmMain::cmdRestart_Click() {
-    runRestartCommand();
+    switch (restartClient().outcome) {
+    case RestartOutcome::Started:
+        doEvents();
+        quit(exitDone);
+    case RestartOutcome::StartFailed:
+        messageBox(clientStartFailureText, {}, MB_OK);
+        quit(exitNotCarriedOut);
+    case RestartOutcome::Abandoned:
+        break;
+    }
 }
 
 void frmMain::cmdOptimize_Click() {

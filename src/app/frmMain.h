@@ -1,6 +1,7 @@
 // The main window: start-up checks, the task check-list and the four commands.
 #pragma once
 
+#include "app/run_record.h"
 #include "platform/check_list.h"
 #include "platform/window.h"
 
@@ -11,36 +12,30 @@ namespace quellary {
 class frmHowTo;
 class frmAbout;
 class TerminationRun;
+struct RunOutcome;
+struct MessageText;
 
 class frmMain final : public Form {
 public:
     frmMain(frmHowTo& howTo, frmAbout& about);
 
     // The start-up, run once after create() and before the window is first shown. Ends the program
-    // itself where a check fails; with the argument "START" it runs the tasks unattended and ends.
+    // where a check fails; with the argument "START" it runs the tasks unattended and ends.
     void load() override;
+
+    // Every way out of the program while its windows live: a run under way ends its kill command, and the record
+    // of a run that began and was not written yet goes to the log.
+    [[noreturn]] void quit(int exitCode, std::string_view why = {});
 
     [[nodiscard]] CheckList list1() const;
 
     // The task list file: its name in the application directory.
     [[nodiscard]] static std::string taskListPath();
 
-    // "95", "NT", or empty: which command interpreter runs the kill tool.
-    std::string OSFamily;
-    // Where the kill tool lies: the Windows directory, or the application directory when the Windows
-    // directory could not take a copy (a standard user's case). Ends in a backslash.
-    std::string killToolDirectory;
-    bool killToolInWindowsDirectory = false;
-
     void cmdStart_Click();
     void cmdRestart_Click();
     void cmdOptimize_Click();
     void cmdAbout_Click();
-
-    // A window allows one run: Start is never enabled again.
-    void disableStart();
-    // The state after a run: only Restart and the closing labels are offered.
-    void showDoneState();
 
 protected:
     void onCommand(int id, int notifyCode) override;
@@ -48,6 +43,13 @@ protected:
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // A window allows one run: Start is never enabled again.
+    void disableStart();
+    // The state after a run: only Restart and the closing labels are offered.
+    void showDoneState();
+    // Ends the program as the run ended: its box, if it has one, then its exit code.
+    [[noreturn]] void endAsTheRunEnded(const RunOutcome& outcome);
+    [[noreturn]] void fail(const MessageText& message, UINT icon = 0);
     void centerOnScreen();
     void placeKillTool(const std::string& applicationDirectory);
     void fillTaskList(const std::string& taskListPath);
@@ -56,7 +58,16 @@ private:
     frmHowTo& howTo_;
     frmAbout& about_;
     HWND toolTip_ = nullptr;
-    TerminationRun* activeRun_ = nullptr; // while Start runs
+    // "95", "NT", or empty: which command interpreter runs the kill tool.
+    std::string osFamily_;
+    // Where the kill tool lies: the Windows directory, or the application directory when the Windows
+    // directory could not take a copy (a standard user's case). Ends in a backslash.
+    std::string killToolDirectory_;
+    bool killToolInWindowsDirectory_ = false;
+    // The program, the task list and the mode, for the record of the run; an unattended start-up that fails
+    // counts as a run that could not be carried out.
+    RunRecord startup_;
+    TerminationRun* activeRun_ = nullptr; // while Start runs, until its record is written
 };
 
 } // namespace quellary

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/app_info.h"
+#include "app/run_log.h"
 #include "app/startup.h"
 #include "platform/files.h"
 #include "platform/program.h"
@@ -9,6 +10,9 @@
 #include "windows/frmHowTo.h"
 
 #include <commctrl.h>
+
+#include <exception>
+#include <string>
 
 using namespace quellary;
 
@@ -30,9 +34,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     if (!main.create()) {
         messageBox("The main window could not be created: " + systemErrorText(::GetLastError()));
-        return exitNotCarriedOut;
+        exitProgram(exitNotCarriedOut, nullptr);
     }
-    main.load();
-    main.showAndActivate();
-    return runMessageLoop();
+    try {
+        main.load();
+        main.showAndActivate();
+        main.quit(runMessageLoop());
+    } catch (const std::exception& e) {
+        const std::string report =
+            std::string(appTitle) + " has met an unexpected failure and must end:\r\n" + e.what();
+        messageBox(report);
+        main.quit(exitNotCarriedOut, report);
+    }
 }

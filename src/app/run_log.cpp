@@ -10,9 +10,6 @@ namespace quellary {
 
 namespace {
 
-bool finished = false;
-SYSTEMTIME stamped{};
-
 // %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
 std::optional<std::string> runLogPath() {
     const std::optional<std::string> folder = environmentVariable("LOCALAPPDATA");
@@ -24,22 +21,17 @@ std::optional<std::string> runLogPath() {
 
 } // namespace
 
-RunRecord& runRecord() {
-    static RunRecord record;
-    return record;
+void stampRunRecord(RunRecord& record) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    record.startedAt = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-void stampRunRecord() {
-    ::GetSystemTime(&stamped);
-}
-
-void finishRunRecord(std::string_view ending) {
-    if (finished) {
-        return;
-    }
-    finished = true;
-    RunRecord& record = runRecord();
-    record.localTime = localTimeIso8601(stamped);
+void writeRunRecord(RunRecord record, std::string_view ending) try {
+    const FILETIME started{static_cast<DWORD>(record.startedAt), static_cast<DWORD>(record.startedAt >> 32)};
+    SYSTEMTIME utc{};
+    ::FileTimeToSystemTime(&started, &utc);
+    record.localTime = localTimeIso8601(utc);
     record.ending = ending;
     for (const std::string& box : unseenBoxes()) {
         record.ending.append("\r\nbox not shown: ").append(box);
@@ -48,14 +40,18 @@ void finishRunRecord(std::string_view ending) {
         const std::string block = formatRunRecord(record);
         (void)updateFileInOneStep(*path, [&](std::string_view log) { return appendWithinCap(log, block, runLogCap); });
     }
+} catch (const std::exception&) {
+    // Out of memory: the record is let go like any other that cannot be written.
 }
 
-void endRun(int exitCode, std::string_view why) {
-    std::string ending = "exit code " + std::to_string(exitCode);
-    if (!why.empty()) {
-        ending.append(": ").append(why);
+void exitProgram(int exitCode, const RunRecord* unwrittenRun, std::string_view why) {
+    if (unwrittenRun != nullptr) {
+        std::string ending = "exit code " + std::to_string(exitCode);
+        if (!why.empty()) {
+            ending.append(": ").append(why);
+        }
+        writeRunRecord(*unwrittenRun, ending);
     }
-    finishRunRecord(ending);
     endProgram(exitCode);
 }
 

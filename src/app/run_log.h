@@ -1,5 +1,5 @@
-// The record of this program's run, filled as the run goes and appended to the run log
-// (%LOCALAPPDATA%\Quellary\quellary.log) once the run has ended, however it ended.
+// The run log (%LOCALAPPDATA%\Quellary\quellary.log), and the program's one way out, which appends the record of
+// a run that began to it.
 #pragma once
 
 #include "app/run_record.h"
@@ -8,18 +8,15 @@
 
 namespace quellary {
 
-// The record being filled: the start-up names the program, the task list and the mode; the run the result
-// file and each task's outcome.
-RunRecord& runRecord();
-
 // The record's time is now: when the program starts, and again when a run starts.
-void stampRunRecord();
+void stampRunRecord(RunRecord& record);
 
-// Appends the record with its ending, and what every box that nobody could see would have said. Only the first
-// call writes. A record that cannot be written is let go: it never stops or changes a run.
-void finishRunRecord(std::string_view ending);
+// Appends the record with its ending, and what every box that nobody could see would have said. A record that
+// cannot be written is let go: it never stops or changes a run.
+void writeRunRecord(RunRecord record, std::string_view ending);
 
-// Ends the program with `exitCode` once the record says so ("exit code 2: why").
-[[noreturn]] void endRun(int exitCode, std::string_view why = {});
+// Ends the program with `exitCode`. The record of a run that began and has not been written yet goes to the log
+// first, ending "exit code N: why"; none is given when no run began or its record was written.
+[[noreturn]] void exitProgram(int exitCode, const RunRecord* unwrittenRun, std::string_view why = {});
 
 } // namespace quellary

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,8 @@ struct TaskRecord {
 };
 
 struct RunRecord {
-    std::string localTime; // ISO 8601 with the offset: "2026-12-07T16:40:05+01:00"
+    std::uint64_t startedAt = 0; // when the run began, as a FILETIME value (UTC); made local time when written
+    std::string localTime;       // ISO 8601 with the offset: "2026-12-07T16:40:05+01:00"
     std::string programPath;
     std::string taskListPath;
     bool unattended = false; // started as "quellary.exe START"

@@ -90,18 +90,4 @@ RestartAttempt restartClient() {
     return attempt;
 }
 
-void runRestartCommand() {
-    const RestartAttempt attempt = restartClient();
-    switch (attempt.outcome) {
-    case RestartOutcome::Started:
-        doEvents();
-        endProgram(exitDone);
-    case RestartOutcome::StartFailed:
-        messageBox(clientStartFailureText, {}, MB_OK);
-        endProgram(exitNotCarriedOut);
-    case RestartOutcome::Abandoned:
-        break;
-    }
-}
-
 } // namespace quellary

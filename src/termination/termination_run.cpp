@@ -1,14 +1,12 @@
 #include "termination/termination_run.h"
 
-#include "app/app_info.h"
 #include "app/Module1.h"
-#include "app/frmMain.h"
+#include "app/app_info.h"
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"
-#include "termination/prune.h"
 
 #include <stdexcept>
 
@@ -22,12 +20,14 @@ struct RunFailure : std::runtime_error {
     DWORD code;
 };
 
+// Unwinds to run() once the outcome says how the run ended.
+struct RunEnded {};
+
 // Step marks: which phase of the run a failure happened in.
 enum StepMark : int {
     markTasks = 0,
     markOpenResult = 100,
     markReadResult = 110,
-    markUnattended = 120,
     markPruneTop = 200,
     markPruneRemove = 210,
     markPruneBound = 220,
@@ -111,20 +111,21 @@ TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& 
     KillCommand command{newKillJob(), {}};
     StartOptions options;
     options.showWindow = SW_HIDE;
-    options.directory = startDirectory_;
+    options.directory = settings_.tool.startDirectory;
     options.job = command.job.get();
-    const std::string toolPath = main_.killToolDirectory + std::string(killToolName);
-    if (!needsDirectStart(task) && !needsDirectStart(resultFile_) && !needsDirectStart(toolPath)) {
+    const std::string& resultFile = outcome_.record.resultFile;
+    const std::string& toolPath = settings_.tool.path;
+    if (!needsDirectStart(task) && !needsDirectStart(resultFile) && !needsDirectStart(toolPath)) {
         options.application = interpreter_;
         command.process = startProgram(commandLine, options);
         keepJobIfJoined(command);
         return command;
     }
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    const UniqueFile output = createResultFile(resultFile_, &inheritable);
+    const UniqueFile output = createResultFile(resultFile, &inheritable);
     if (!output) {
         const DWORD error = ::GetLastError();
-        throw RunFailure(error, "The kill tool's result file " + resultFile_ +
+        throw RunFailure(error, "The kill tool's result file " + resultFile +
                                     " could not be created: " + systemErrorText(error));
     }
     options.application = toolPath;
@@ -166,110 +167,105 @@ std::string chooseResultFile(const std::vector<std::string>& candidates) {
     return candidates.empty() ? std::string(defaultResultFile) : candidates.front();
 }
 
-void TerminationRun::run() {
+KillToolPlace killToolPlace(const std::string& directory, bool inWindowsDirectory, const std::string& systemFolder) {
+    const std::string path = directory + std::string(killToolName);
+    return inWindowsDirectory ? KillToolPlace{path, {}, directory} : KillToolPlace{path, path, systemFolder};
+}
+
+TerminationRun::TerminationRun(RunSettings settings, RunRecord record) : settings_(std::move(settings)) {
+    outcome_.record = std::move(record);
+    stampRunRecord(outcome_.record);
+}
+
+const RunOutcome& TerminationRun::run(TaskSheet& list) {
+    stoppedBecause_.clear();
     try {
         stepMark_ = markTasks;
-        stampRunRecord();
-        main_.disableStart();
-        const std::string systemFolder = withTrailingBackslash(systemDirectory());
-        interpreter_ = systemFolder + std::string(interpreterFileName(main_.OSFamily));
-        // A tool in the Windows directory is found by its bare name there; one beside the program by its path,
-        // from the system folder, which the interpreter always accepts as its current directory.
-        toolPathInCommand_ =
-            main_.killToolInWindowsDirectory ? std::string() : main_.killToolDirectory + std::string(killToolName);
-        startDirectory_ = main_.killToolInWindowsDirectory ? main_.killToolDirectory : systemFolder;
+        interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(settings_.osFamily));
         // Choosing the result file makes it anew: never while another run reads its verdicts from it.
         waitForOtherRuns();
-        resultFile_ = chooseResultFile(resultFileCandidates());
-        runRecord().resultFile = resultFile_;
+        outcome_.record.resultFile = chooseResultFile(settings_.resultFileCandidates);
 
-        const int count = main_.list1().count();
+        const int count = list.count();
         for (int i = 0; i < count; ++i) {
-            handleTask(i);
+            handleTask(list, i);
         }
-        if (runMutex_) {
-            ::ReleaseMutex(runMutex_.get());
-            runMutex_.reset();
-        }
+        letOtherRunsGo();
         beep();
+        outcome_.exitCode = unconfirmed().empty() ? exitDone : exitTasksMayRun;
+    } catch (const RunEnded&) {
+    } catch (const RunFailure& failure) {
+        reportFailure(static_cast<long>(failure.code), failure.what());
+    } catch (const std::exception& e) {
+        reportFailure(ERROR_INTERNAL_ERROR, e.what());
+    }
+    letOtherRunsGo();
+    return outcome_;
+}
 
-        stepMark_ = markUnattended;
-        if (runRecord().unattended) {
-            endRun(unconfirmed_.empty() ? exitDone : exitTasksMayRun);
+std::vector<Unconfirmed> TerminationRun::unconfirmed() const {
+    std::vector<Unconfirmed> tasks;
+    for (const TaskRecord& task : outcome_.record.tasks) {
+        if (task.outcome == TaskOutcome::MayStillRun) {
+            tasks.push_back({task.task, task.reason});
         }
-        if (!unconfirmed_.empty()) {
-            messageBox(unconfirmedMessage(unconfirmed_), {}, MB_OK, main_.hwnd());
-        }
+    }
+    return tasks;
+}
 
-        CheckList list = main_.list1();
+std::optional<PruneOutcome> TerminationRun::prune(TaskSheet& list) {
+    try {
         const auto enter = [this](PrunePhase phase) {
             stepMark_ = phase == PrunePhase::Top    ? markPruneTop
                         : phase == PrunePhase::Tick ? markPruneRemove
                                                     : markPruneBound;
         };
-        if (prune(list, enter) == PruneOutcome::ListEmpty) {
-            messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, main_.hwnd());
-        }
-        stepMark_ = markPruneBound;
-        // Recorded before it shows: a program closed at once from the done state still leaves its record.
-        finishRunRecord("done state");
-        main_.showDoneState();
-    } catch (const RunFailure& failure) {
-        fail(static_cast<long>(failure.code), failure.what());
+        return quellary::prune(list, enter);
     } catch (const std::exception& e) {
-        fail(ERROR_INTERNAL_ERROR, e.what());
+        reportFailure(ERROR_INTERNAL_ERROR, e.what());
     }
+    return std::nullopt;
 }
 
-void TerminationRun::handleTask(int index) {
+void TerminationRun::handleTask(TaskSheet& list, int index) {
     stepMark_ = markTasks;
-    CheckList list = main_.list1();
     const std::string task = list.text(index);
     list.setCurrent(index);
-    const std::string commandLine = killCommandLine(main_.OSFamily, toolPathInCommand_, task, resultFile_);
+    const std::string& resultFile = outcome_.record.resultFile;
+    const std::string commandLine = killCommandLine(settings_.osFamily, settings_.tool.pathInCommand, task, resultFile);
 
-    // Whatever an earlier task or run left there must never be read as this task's verdict.
-    for (int attempt = 1;; ++attempt) {
-        FileError error;
-        if (emptyFile(resultFile_, &error)) {
-            break;
-        }
-        if (error.code != ERROR_SHARING_VIOLATION || attempt >= fileAttempts) {
-            throw RunFailure(error.code, error.description);
-        }
-        ShortPause();
-    }
+    emptyResultFile();
     command_ = startKillCommand(task, commandLine);
     if (command_.process.processId == 0) {
         const std::string message = startFailureMessage(commandLine);
-        messageBox(message, {}, MB_OK, main_.hwnd());
-        endRun(exitNotCarriedOut, message);
+        end(message, message);
     }
-    const WaitOutcome waited = waitWithEvents(command_.process.process.get(), killToolTimeoutMs);
-    if (waited == WaitOutcome::Quit || !main_.isOpen()) {
-        interrupt(mainWindowClosed);
-    }
+    const WaitOutcome waited = waitWithEvents(command_.process.process.get(), settings_.killToolTimeoutMs);
+    checkStillWanted(waited == WaitOutcome::Quit);
     if (waited == WaitOutcome::TimedOut) {
         endKillCommand(command_, WhileEnding::RunEvents);
         command_ = {};
-        mayStillRun(task,
-                    "the kill tool did not finish within " + std::to_string(killToolTimeoutMs / 1000) + " seconds");
+        checkStillWanted();
+        mayStillRun(task, "the kill tool did not finish within " + std::to_string(settings_.killToolTimeoutMs / 1000) +
+                              " seconds");
         return;
     }
     command_ = {};
     ShortPause();
+    checkStillWanted();
 
     for (int attempt = 1;; ++attempt) {
         stepMark_ = markOpenResult;
         FileError error;
-        const std::optional<std::string> text = readWholeFile(resultFile_, &error);
+        const std::optional<std::string> text = readWholeFile(resultFile, &error);
         if (!text) {
             if (error.code == ERROR_FILE_NOT_FOUND || error.code == ERROR_PATH_NOT_FOUND) {
-                mayStillRun(task, "the kill tool left no result in " + resultFile_);
+                mayStillRun(task, "the kill tool left no result in " + resultFile);
                 return;
             }
             if (error.code == ERROR_SHARING_VIOLATION && attempt < fileAttempts) {
                 ShortPause();
+                checkStillWanted();
                 continue;
             }
             throw RunFailure(error.code, error.description);
@@ -277,19 +273,17 @@ void TerminationRun::handleTask(int index) {
         stepMark_ = markReadResult;
         const std::optional<std::string> line = verdictLine(*text);
         doEvents();
-        if (!main_.isOpen()) {
-            interrupt(mainWindowClosed);
-        }
+        checkStillWanted();
         if (!line) {
             mayStillRun(task, "the kill tool ended without a verdict");
         } else {
             switch (judge(*line)) {
             case Verdict::Killed:
-                runRecord().tasks.push_back({task, TaskOutcome::Terminated, {}});
+                outcome_.record.tasks.push_back({task, TaskOutcome::Terminated, {}});
                 doEvents();
                 break;
             case Verdict::NotFound:
-                runRecord().tasks.push_back({task, TaskOutcome::NotRunning, {}});
+                outcome_.record.tasks.push_back({task, TaskOutcome::NotRunning, {}});
                 list.setTicked(index, false);
                 break;
             case Verdict::Unrecognised:
@@ -298,10 +292,23 @@ void TerminationRun::handleTask(int index) {
             }
         }
         doEvents();
-        if (!main_.isOpen()) {
-            interrupt(mainWindowClosed);
-        }
+        checkStillWanted();
         return;
+    }
+}
+
+// Whatever an earlier task or run left there must never be read as this task's verdict.
+void TerminationRun::emptyResultFile() {
+    for (int attempt = 1;; ++attempt) {
+        FileError error;
+        if (emptyFile(outcome_.record.resultFile, &error)) {
+            return;
+        }
+        if (error.code != ERROR_SHARING_VIOLATION || attempt >= fileAttempts) {
+            throw RunFailure(error.code, error.description);
+        }
+        ShortPause();
+        checkStillWanted();
     }
 }
 
@@ -311,37 +318,58 @@ void TerminationRun::waitForOtherRuns() {
         return; // no mutex to be had: the run goes on as runs did before there was one
     }
     // A run that ended without letting go (it crashed) leaves the mutex abandoned, which counts as taken over.
-    const WaitOutcome waited = waitWithEvents(runMutex_.get(), otherRunBoundMs);
-    if (waited == WaitOutcome::Quit || !main_.isOpen()) {
-        interrupt(mainWindowClosed);
-    }
+    const WaitOutcome waited = waitWithEvents(runMutex_.get(), settings_.otherRunBoundMs);
+    ownsRunMutex_ = waited == WaitOutcome::Signalled;
+    checkStillWanted(waited == WaitOutcome::Quit);
     if (waited == WaitOutcome::TimedOut) {
-        runMutex_.reset();
-        const std::string why = otherRunMessage(otherRunBoundMs / 60000);
-        if (!runRecord().unattended) {
-            messageBox(why, {}, MB_OK, main_.hwnd());
-        }
-        endRun(exitNotCarriedOut, why);
+        const std::string why = otherRunMessage(settings_.otherRunBoundMs / 60000);
+        end(why, settings_.unattended ? std::string() : why);
     }
+}
+
+void TerminationRun::checkStillWanted(bool quitSeen) {
+    if (quitSeen && stoppedBecause_.empty()) {
+        stop(mainWindowClosed);
+    }
+    if (!stoppedBecause_.empty()) {
+        end(stoppedBecause_);
+    }
+}
+
+void TerminationRun::stop(std::string_view why) {
+    if (stoppedBecause_.empty()) {
+        stoppedBecause_ = why;
+    }
+    endKillCommand(command_, WhileEnding::Block);
 }
 
 void TerminationRun::mayStillRun(const std::string& task, const std::string& reason) {
-    unconfirmed_.push_back({task, reason});
-    runRecord().tasks.push_back({task, TaskOutcome::MayStillRun, reason});
+    outcome_.record.tasks.push_back({task, TaskOutcome::MayStillRun, reason});
 }
 
-void TerminationRun::interrupt(std::string_view why) {
-    endKillCommand(command_, WhileEnding::Block);
-    endRun(exitNotCarriedOut, why);
+void TerminationRun::end(std::string_view why, std::string_view box) {
+    outcome_.exitCode = exitNotCarriedOut;
+    outcome_.why = why;
+    outcome_.box = box;
+    throw RunEnded{};
 }
 
-void TerminationRun::fail(long number, std::string_view description) {
+void TerminationRun::reportFailure(long number, std::string_view description) {
     const int mark = stepMark_;
     stepMark_ = markErrorHandler;
     endKillCommand(command_, WhileEnding::Block);
-    const std::string report = errorReportMessage(number, mark, description);
-    messageBox(report, {}, MB_OK, main_.hwnd());
-    endRun(exitNotCarriedOut, report);
+    command_ = {};
+    outcome_.exitCode = exitNotCarriedOut;
+    outcome_.why = outcome_.box = errorReportMessage(number, mark, description);
+}
+
+// An owned mutex closed without being released would keep other runs waiting until this thread ends.
+void TerminationRun::letOtherRunsGo() {
+    if (ownsRunMutex_) {
+        ::ReleaseMutex(runMutex_.get());
+        ownsRunMutex_ = false;
+    }
+    runMutex_.reset();
 }
 
 } // namespace quellary

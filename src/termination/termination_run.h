@@ -1,16 +1,18 @@
-// The Start command: every listed task handed to the kill tool in list order, each verdict marked in
-// the list, then the pruning pass and the done state.
+// The Start command: every listed task handed to the kill tool in list order, each verdict marked in the list.
+// The run gets what it needs as values, works on the list through TaskSheet and returns how it ended; the main
+// window shows the boxes, prunes the list and shows the done state.
 #pragma once
 
+#include "app/run_record.h"
 #include "platform/handles.h"
 #include "termination/kill_command.h"
+#include "termination/prune.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quellary {
-
-class frmMain;
 
 // Where the kill tool writes: "C:\killed.lst" where it can be created, else the same name in the
 // user's temporary folder. The candidates are tried in order.
@@ -20,22 +22,68 @@ std::vector<std::string> resultFileCandidates();
 inline constexpr std::string_view mainWindowClosed = "the main window was closed during the run";
 inline constexpr std::string_view sessionEnded = "the Windows session ended during the run";
 
-// How long a run waits for another one on the machine to finish before it gives up.
-inline constexpr unsigned otherRunBoundMs = 3 * 60 * 1000;
+// Where the kill tool lies and how the interpreter's command names it.
+struct KillToolPlace {
+    std::string path;           // the tool's full path
+    std::string pathInCommand;  // empty where the interpreter finds the tool by its bare name
+    std::string startDirectory; // the kill command's current directory
+};
 
-// How long one kill may take before the run stops waiting for it.
-inline constexpr unsigned killToolTimeoutMs = 30000;
+// A tool in the Windows directory is found by its bare name there; one beside the program by its path, from the
+// system folder, which the interpreter always accepts as its current directory.
+KillToolPlace killToolPlace(const std::string& directory, bool inWindowsDirectory, const std::string& systemFolder);
+
+struct RunSettings {
+    std::string osFamily; // "95", "NT" or empty: which command interpreter runs the kill tool
+    KillToolPlace tool;
+    std::vector<std::string> resultFileCandidates;
+    bool unattended = false;
+    unsigned otherRunBoundMs = 3 * 60 * 1000; // how long the run waits for another one on the machine
+    unsigned killToolTimeoutMs = 30000;       // how long one kill may take before the run stops waiting for it
+};
+
+struct RunOutcome {
+    int exitCode = 0; // an ExitCode
+    std::string why;  // for a run not carried out: why, as its record says it
+    std::string box;  // what the user must be told before the program ends: an error report, a start failure, ...
+    RunRecord record; // the result file and each task's outcome, as far as the run came
+};
+
+// The run's view of the task list: the check-box list in the program, a list of its own in a test.
+class TaskSheet {
+public:
+    virtual ~TaskSheet() = default;
+    [[nodiscard]] virtual int count() const = 0;
+    [[nodiscard]] virtual std::string text(int index) const = 0;
+    [[nodiscard]] virtual bool isTicked(int index) const = 0;
+    virtual void setTicked(int index, bool ticked) = 0;
+    virtual void remove(int index) = 0;
+    // The current item, -1 for none; see prune() for the rules it keeps.
+    [[nodiscard]] virtual int current() const = 0;
+    virtual void setCurrent(int index) = 0;
+};
 
 class TerminationRun {
 public:
-    explicit TerminationRun(frmMain& main) : main_(main) {}
+    // `record` names the program, the task list and the mode; the run stamps its time and adds the rest.
+    TerminationRun(RunSettings settings, RunRecord record);
 
-    // Runs to the done state, or ends the program (unattended run, start failure, error report).
-    void run();
+    // Hands every task of the list to the kill tool, unticking those that were not running. Returns with
+    // exitDone or exitTasksMayRun when every task was handled, else with exitNotCarriedOut.
+    const RunOutcome& run(TaskSheet& list);
 
-    // A run cut short (its window closed, the session ending) is never a success: the current kill command is
-    // ended and the program ends with exitNotCarriedOut.
-    [[noreturn]] void interrupt(std::string_view why);
+    // The tasks of a finished run that may still be running, and why.
+    [[nodiscard]] std::vector<Unconfirmed> unconfirmed() const;
+
+    // The pruning pass after the run; nothing when a list operation failed, and the outcome is then the error
+    // report's.
+    std::optional<PruneOutcome> prune(TaskSheet& list);
+
+    // Cuts the run short (its window closed, the session ending), which is never a success: the current kill
+    // command is ended, and a run under way returns at its next look with exitNotCarriedOut and `why`.
+    void stop(std::string_view why);
+
+    [[nodiscard]] const RunOutcome& outcome() const { return outcome_; }
 
     // Both ends of a started kill command; closing the job ends whatever of it still runs. Without a job
     // (none could be made, or the process could not join it) only the process itself can be ended.
@@ -47,20 +95,26 @@ public:
 private:
     KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
     void waitForOtherRuns();
-    void handleTask(int index);
+    void handleTask(TaskSheet& list, int index);
+    void emptyResultFile();
+    // Ends the run where a wait or the window's events let it be cut short.
+    void checkStillWanted(bool quitSeen = false);
     // A task the run could not confirm as terminated, and why.
     void mayStillRun(const std::string& task, const std::string& reason);
-    void fail(long number, std::string_view description);
+    // Ends the run with exitNotCarriedOut: `why` for the record, and the box the user is shown, if any.
+    [[noreturn]] void end(std::string_view why, std::string_view box = {});
+    // The outcome becomes the error report.
+    void reportFailure(long number, std::string_view description);
+    void letOtherRunsGo();
 
-    frmMain& main_;
+    RunSettings settings_;
+    RunOutcome outcome_;
     int stepMark_ = 0;
-    std::string interpreter_;       // the full path of the program the prefix names
-    std::string toolPathInCommand_; // empty where the interpreter finds the tool by its bare name
-    std::string startDirectory_;    // the kill command's current directory
-    std::string resultFile_;
-    std::vector<Unconfirmed> unconfirmed_;
+    std::string interpreter_; // the full path of the program the prefix names
+    std::string stoppedBecause_;
     KillCommand command_;   // the task's command while it runs
     UniqueHandle runMutex_; // held from the first task until the last verdict is read
+    bool ownsRunMutex_ = false;
 };
 
 } // namespace quellary

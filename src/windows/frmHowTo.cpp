@@ -46,13 +46,17 @@ void setText(HWND control, const std::string& text) {
     check(::SetWindowTextA(control, text.c_str()) != 0);
 }
 
-[[noreturn]] void failAt(int mark, DWORD code, const std::string& description) {
+// Ends the program through the main window, so that a run under way leaves its record.
+[[noreturn]] void failAt(frmMain& main, int mark, DWORD code, const std::string& description) {
+    std::string prompt;
     if (mark == markOpen) {
-        messageBox(helpFileErrorPrompt(), helpFileErrorTitle);
+        prompt = helpFileErrorPrompt();
+        messageBox(prompt, helpFileErrorTitle);
     } else {
-        messageBox(helpErrorReportPrompt(code, mark, description), helpErrorReportTitle);
+        prompt = helpErrorReportPrompt(code, mark, description);
+        messageBox(prompt, helpErrorReportTitle);
     }
-    endProgram(exitNotCarriedOut);
+    main.quit(exitNotCarriedOut, prompt);
 }
 
 } // namespace
@@ -82,11 +86,11 @@ void frmHowTo::load() {
         mark = markShowFile;
         setText(control(idTxtTaskList), *contents);
     } catch (const LoadFailure& failure) {
-        failAt(mark, failure.code, systemErrorText(failure.code));
+        failAt(main_, mark, failure.code, systemErrorText(failure.code));
     } catch (const std::bad_alloc&) {
-        failAt(mark, ERROR_NOT_ENOUGH_MEMORY, systemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+        failAt(main_, mark, ERROR_NOT_ENOUGH_MEMORY, systemErrorText(ERROR_NOT_ENOUGH_MEMORY));
     } catch (const std::exception& e) {
-        failAt(mark, ERROR_GEN_FAILURE, e.what());
+        failAt(main_, mark, ERROR_GEN_FAILURE, e.what());
     }
 }
 
