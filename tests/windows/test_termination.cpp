@@ -1,9 +1,16 @@
-// Where the kill tool's result goes, against the real file system.
+// The termination run against real processes, files and kill tools, on a list of its own.
 #include "termination/termination_run.h"
+
+#include "app/app_info.h"
+#include "app/startup.h"
+#include "app_dir.h"
+#include "platform/program.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace quellary;
 
@@ -41,3 +48,284 @@ TEST(ResultFile, CandidatesAreTheRootOfCThenTheTemporaryFolder) {
     ::GetTempPathA(MAX_PATH, temp);
     EXPECT_EQ(candidates[1], std::string(temp) + "killed.lst");
 }
+
+namespace {
+
+using namespace driver;
+
+// A list of its own, keeping the check-box list's rules for the current item.
+class Sheet final : public TaskSheet {
+public:
+    explicit Sheet(const std::vector<std::string>& names) {
+        for (const std::string& name : names) {
+            items_.push_back({name, true});
+        }
+    }
+    [[nodiscard]] int count() const override { return static_cast<int>(items_.size()); }
+    [[nodiscard]] std::string text(int index) const override { return items_.at(index).first; }
+    [[nodiscard]] bool isTicked(int index) const override { return items_.at(index).second; }
+    void setTicked(int index, bool ticked) override { items_.at(index).second = ticked; }
+    void remove(int index) override {
+        items_.erase(items_.begin() + index);
+        current_ = index < current_ ? current_ - 1 : index == current_ ? -1 : current_;
+    }
+    [[nodiscard]] int current() const override { return current_; }
+    void setCurrent(int index) override { current_ = index; }
+
+    [[nodiscard]] std::vector<std::string> texts() const {
+        std::vector<std::string> t;
+        for (const auto& item : items_) {
+            t.push_back(item.first);
+        }
+        return t;
+    }
+
+private:
+    std::vector<std::pair<std::string, bool>> items_;
+    int current_ = 0;
+};
+
+std::string outcomes(const RunRecord& record) {
+    std::string text;
+    for (const TaskRecord& task : record.tasks) {
+        text += task.task + ": " +
+                (task.outcome == TaskOutcome::Terminated   ? "terminated"
+                 : task.outcome == TaskOutcome::NotRunning ? "not running"
+                                                           : "may still run, " + task.reason) +
+                "\n";
+    }
+    return text;
+}
+
+class Run : public testing::Test {
+protected:
+    AppDir app;
+
+    void TearDown() override {
+        for (const char* name :
+             {"QUELLARY_FAKE_KILLTOOL", "QUELLARY_FAKE_KILLTOOL_LOG", "QUELLARY_FAKE_KILLTOOL_DELAY_MS"}) {
+            ::SetEnvironmentVariableA(name, nullptr);
+        }
+    }
+
+    // Our kill tool beside the program, or the fake one in the Windows directory misbehaving as `mode` says.
+    RunSettings settings(const std::string& fakeMode = {}) const {
+        RunSettings s;
+        s.osFamily = "NT";
+        const std::string system = withTrailingBackslash(systemDirectory());
+        if (fakeMode.empty()) {
+            app.install("endprocx.exe");
+            s.tool = killToolPlace(app.path() + "\\", false, system);
+        } else {
+            app.installTo("fake_killtool.exe", app.windir(), "endprocx.exe");
+            ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL", fakeMode.c_str());
+            s.tool = killToolPlace(app.windir() + "\\", true, system);
+        }
+        s.resultFileCandidates = {app.file("killed.lst")};
+        return s;
+    }
+};
+
+TEST_F(Run, VerdictsUntickWhatWasNotRunningAndThePruningKeepsWhatWasEnded) {
+    RunningTask keep(app, "cvkeep.exe");
+    RunningTask drop(app, "cv drop&b.exe");
+    RunningTask dropAgain(app, "CV DROP&B.EXE");
+    ASSERT_TRUE(keep.started() && drop.started() && dropAgain.started());
+    Sheet list({"cvnone.exe", "cvkeep.exe", "cv drop&b.exe", "", "cvlast.exe"});
+    list.setTicked(2, false); // unticked before Start: still ended, no longer listed
+    list.setCurrent(1);
+    TerminationRun run(settings(), {});
+
+    const RunOutcome& outcome = run.run(list);
+    EXPECT_EQ(outcome.exitCode, exitDone);
+    EXPECT_EQ(outcome.box, "");
+    EXPECT_EQ(outcome.record.resultFile, app.file("killed.lst"));
+    EXPECT_EQ(outcomes(outcome.record), "cvnone.exe: not running\ncvkeep.exe: terminated\ncv drop&b.exe: terminated\n"
+                                        ": not running\ncvlast.exe: not running\n");
+    EXPECT_TRUE(keep.endsWithin(1s));
+    EXPECT_TRUE(drop.endsWithin(1s));
+    EXPECT_TRUE(dropAgain.endsWithin(1s)) << "every process of the name ends";
+    EXPECT_EQ(list.current(), 4) << "the last task handled is current";
+    EXPECT_EQ(run.prune(list), PruneOutcome::Done);
+    EXPECT_EQ(list.texts(), std::vector<std::string>{"cvkeep.exe"});
+}
+
+TEST_F(Run, EveryNameReachesTheToolInListOrderAndAResultFileHeldAMomentIsWaitedFor) {
+    const std::string log = app.file("tool.log");
+    RunSettings s = settings("log");
+    ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL_LOG", log.c_str());
+    // As a scanner would: the first verdict is looked at, read-only but keeping writers out, as soon as the
+    // tool has let go of the file, and for longer than the run pauses before the next task.
+    std::thread scanner([&] {
+        if (waitUntil([&] { return readFile(log).find("[b.exe ]") != std::string::npos; }, 30s)) {
+            HANDLE held = INVALID_HANDLE_VALUE;
+            (void)waitUntil(
+                [&] {
+                    held = ::CreateFileA(s.resultFileCandidates[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
+                    return held != INVALID_HANDLE_VALUE;
+                },
+                5s);
+            ::Sleep(600);
+            ::CloseHandle(held);
+        }
+    });
+    Sheet list({"b.exe", "a b.exe", "", "A&B%x%.exe", "c.exe"});
+    TerminationRun run(s, {});
+    const int exitCode = run.run(list).exitCode;
+    scanner.join();
+    EXPECT_EQ(exitCode, exitDone) << "a held result file ended the run";
+    // Through the interpreter the blank before the redirection reaches the tool too; a name the interpreter
+    // would take apart goes to the tool directly.
+    EXPECT_EQ(readFile(log), "[b.exe ]\n[a b.exe ]\n[ ]\n[A&B%x%.exe]\n[c.exe ]\n");
+    EXPECT_EQ(run.prune(list), PruneOutcome::ListEmpty);
+}
+
+TEST_F(Run, TasksItCannotConfirmKeepTheirTickAndSayWhy) {
+    const std::string noVerdict = "the kill tool ended without a verdict";
+    const struct {
+        const char* mode;
+        std::string one, hang;
+    } cases[] = {
+        {"denied", "Access is denied", "Access is denied"},
+        {"oneline", noVerdict, noVerdict},
+        {"hang", noVerdict, "the kill tool did not finish within 3 seconds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        RunSettings s = settings(c.mode);
+        s.killToolTimeoutMs = 3000;
+        Sheet list({"cvone.exe", "cvhang.exe"});
+        TerminationRun run(s, {});
+        const auto processorSeconds = [] {
+            FILETIME created, exited, kernel, user;
+            ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+            const auto ticks = [](const FILETIME& t) {
+                return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+            };
+            return (ticks(kernel) + ticks(user)) / 1e7;
+        };
+        const double cpuBefore = processorSeconds();
+        const DWORD started = ::GetTickCount();
+        const RunOutcome& outcome = run.run(list);
+        const double waited = (::GetTickCount() - started) / 1000.0;
+        const double cpu = processorSeconds() - cpuBefore;
+
+        EXPECT_EQ(outcome.exitCode, exitTasksMayRun);
+        EXPECT_EQ(outcomes(outcome.record),
+                  "cvone.exe: may still run, " + c.one + "\ncvhang.exe: may still run, " + c.hang + "\n");
+        EXPECT_EQ(run.unconfirmed().size(), 2u);
+        EXPECT_EQ(run.prune(list), PruneOutcome::Done);
+        EXPECT_EQ(list.count(), 2) << "unconfirmed tasks keep their tick";
+        // The tool is a child of the interpreter: ending the interpreter alone would leave it running.
+        EXPECT_TRUE(processesNamed("endprocx.exe").empty()) << "the hung kill tool was left running";
+        if (std::string(c.mode) == "hang") {
+            EXPECT_LT(cpu, 0.05 * waited) << "waiting must not keep a processor busy: " << cpu << " s in " << waited;
+        }
+    }
+}
+
+TEST_F(Run, AResultFileInAFolderWithBlanksOrSymbolsIsUsedWholeWhenTheFirstIsHeld) {
+    const std::string usual = app.file("usual.lst");
+    writeFile(usual, "left by someone else\r\n");
+    const HANDLE held = ::CreateFileA(usual.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    for (const char* folder : {"temp dir", "temp&(dir)"}) {
+        SCOPED_TRACE(folder);
+        const std::string temp = app.file(folder);
+        ASSERT_TRUE(::CreateDirectoryA(temp.c_str(), nullptr));
+        RunningTask task(app, "cvtemp.exe");
+        RunSettings s = settings();
+        s.resultFileCandidates = {usual, temp + "\\killed.lst"};
+        Sheet list({"cvnone.exe", "cvtemp.exe"});
+        TerminationRun run(s, {});
+        EXPECT_EQ(run.run(list).exitCode, exitDone) << "every verdict was read";
+        EXPECT_TRUE(task.endsWithin(1s));
+        EXPECT_EQ(run.outcome().record.resultFile, s.resultFileCandidates[1]);
+        EXPECT_NE(readFile(s.resultFileCandidates[1]).find("Killed"), std::string::npos);
+    }
+    ::CloseHandle(held);
+    EXPECT_EQ(readFile(usual), "left by someone else\r\n");
+}
+
+// Another run on the machine, holding the machine's run for `holdMs` from the moment this returns.
+std::thread otherRun(DWORD holdMs) {
+    const UniqueHandle taken(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread run([holdMs, taken = taken.get()] {
+        const UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, "Global\\QuellaryRun"));
+        ::WaitForSingleObject(mutex.get(), INFINITE);
+        ::SetEvent(taken);
+        ::Sleep(holdMs);
+        ::ReleaseMutex(mutex.get());
+    });
+    ::WaitForSingleObject(taken.get(), INFINITE);
+    return run;
+}
+
+TEST_F(Run, AnotherRunIsWaitedForWithinTheBound) {
+    const std::string log = app.file("tool.log");
+    RunSettings s = settings("log");
+    ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL_LOG", log.c_str());
+    for (const bool unattended : {false, true}) {
+        SCOPED_TRACE(unattended);
+        s.unattended = unattended;
+        s.otherRunBoundMs = 300;
+        std::thread other = otherRun(3000);
+        Sheet list({"cvone.exe"});
+        TerminationRun run(s, {});
+        const RunOutcome outcome = run.run(list);
+        other.join();
+        EXPECT_EQ(outcome.exitCode, exitNotCarriedOut);
+        EXPECT_EQ(outcome.why, otherRunMessage(0));
+        EXPECT_EQ(outcome.box, unattended ? "" : outcome.why) << "nobody is there to be told";
+        EXPECT_EQ(outcome.record.resultFile, "") << "the result file is chosen only once the run is the machine's";
+    }
+    EXPECT_EQ(readFile(log), "") << "a task was handed over while another run held the machine's run";
+
+    s.otherRunBoundMs = 10000;
+    std::thread other = otherRun(1000);
+    const DWORD started = ::GetTickCount();
+    Sheet list({"cvone.exe"});
+    TerminationRun run(s, {});
+    EXPECT_EQ(run.run(list).exitCode, exitDone);
+    EXPECT_GE(::GetTickCount() - started, 900u);
+    other.join();
+    EXPECT_EQ(readFile(log), "[cvone.exe ]\n");
+}
+
+TEST_F(Run, TwoRunsAtOnceEachJudgeTheirOwnToolsVerdicts) {
+    // Both write to one result file: our tool finds nothing at once, the other reports a kill after a while.
+    AppDir other;
+    other.installTo("fake_killtool.exe", other.windir(), "endprocx.exe");
+    ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL", "killed");
+    ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL_DELAY_MS", "300");
+    const std::vector<std::string> names{"cvone.exe", "cvtwo.exe", "cvthree.exe", "cvfour.exe"};
+    RunSettings killing = settings();
+    killing.tool = killToolPlace(other.windir() + "\\", true, killing.tool.startDirectory);
+    Sheet killingList(names);
+    TerminationRun killingRun(killing, {});
+    std::thread first([&] { killingRun.run(killingList); });
+    ::Sleep(100);
+    Sheet findingList(names);
+    TerminationRun findingRun(settings(), {});
+    findingRun.run(findingList);
+    first.join();
+    EXPECT_EQ(killingRun.prune(killingList), PruneOutcome::Done);
+    EXPECT_EQ(killingList.texts(), names) << "every verdict of its tool was Killed";
+    EXPECT_EQ(findingRun.prune(findingList), PruneOutcome::ListEmpty) << "every verdict of its tool was not found";
+}
+
+TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLine) {
+    RunSettings s = settings("log");
+    ::DeleteFileA(s.tool.path.c_str()); // gone after the start-up found it
+    Sheet list({"a&b.exe", "cvtwo.exe"});
+    TerminationRun run(s, {});
+    const RunOutcome& outcome = run.run(list);
+    EXPECT_EQ(outcome.exitCode, exitNotCarriedOut);
+    EXPECT_EQ(outcome.box, "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
+                           "    Click Start... Run... cmd /c endprocx.exe a&b.exe > " +
+                               app.file("killed.lst") + "...[ENTER]\r\nReinstall Quellary if this fails to run");
+    EXPECT_EQ(outcome.why, outcome.box);
+}
+
+} // namespace
