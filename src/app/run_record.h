@@ -19,14 +19,14 @@ struct TaskRecord {
 };
 
 struct RunRecord {
-    std::uint64_t startedAt = 0; // when the run began, as a FILETIME value (UTC); made local time when written
-    std::string localTime;       // ISO 8601 with the offset: "2026-12-07T16:40:05+01:00"
+    std::string localTime; // ISO 8601 with the offset: "2026-12-07T16:40:05+01:00"
     std::string programPath;
     std::string taskListPath;
     bool unattended = false; // started as "quellary.exe START"
     std::string resultFile;  // empty when the run never chose one
     std::vector<TaskRecord> tasks;
     std::string ending; // "exit code 1", "closed", an error report's text (may span lines), ...
+    std::uint64_t startedAt = 0; // when the run began, as a FILETIME value (UTC); made local time when written
 };
 
 // Every block of the log starts with a line that begins with this, and no other line does: continuation

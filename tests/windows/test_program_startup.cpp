@@ -303,19 +303,6 @@ TEST_F(Startup, LaidOutInTwipsAtTheScreensDpi) {
     }
 }
 
-TEST_F(Startup, StartArgumentInAnyCaseWithBlanksStartsTheRun) {
-    app.installTo("fake_killtool.exe", app.windir(), "endprocx.exe");
-    const std::string log = app.file("tool.log");
-    Launch launch = app.quellary("  start  ");
-    launch.environment["QUELLARY_FAKE_KILLTOOL"] = "log";
-    launch.environment["QUELLARY_FAKE_KILLTOOL_LOG"] = log;
-    Program program(launch);
-    const Program::Watched run = program.waitForExitWatching("QuellaryMain", 60s);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_FALSE(run.windowShown) << "the unattended run showed the main window";
-    EXPECT_EQ(readFile(log), "[cvagent.exe ]\n[cvmail.exe ]\n");
-}
-
 TEST_F(Startup, AltAPressesAbout) {
     Program program(app.quellary());
     const HWND main = program.waitForWindow("QuellaryMain");
