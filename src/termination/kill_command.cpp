@@ -106,6 +106,14 @@ std::string otherRunMessage(unsigned minutes) {
            " minutes, so this run was not carried out.\r\nStart Quellary again once the other run has ended.";
 }
 
+std::string noResultFileMessage(const std::vector<std::string>& candidates) {
+    std::string text = "The kill tool's verdicts cannot be written: none of these files can be created:\r\n";
+    for (const std::string& candidate : candidates) {
+        text.append("    ").append(candidate).append("\r\n");
+    }
+    return text + "No task was handed to the kill tool.";
+}
+
 std::string errorReportMessage(long number, int stepMark, std::string_view description) {
     std::string text = "Error       : " + std::to_string(number) + "\r\nLine Number : " + std::to_string(stepMark) +
                        "\r\nDescription : ";

@@ -61,6 +61,10 @@ std::string startFailureMessage(std::string_view commandLine);
 // Another run held the machine's run for longer than the run waits.
 std::string otherRunMessage(unsigned minutes);
 
+// Not one of the places where the kill tool could write its verdicts can be made anew (TEMP missing or offline,
+// say): the run does not start.
+std::string noResultFileMessage(const std::vector<std::string>& candidates);
+
 // The error report: three lines, each label 14 characters.
 std::string errorReportMessage(long number, int stepMark, std::string_view description);
 

@@ -140,18 +140,25 @@ std::vector<std::string> resultFileCandidates() {
     std::vector<char> temp(MAX_PATH + 1);
     for (;;) {
         const DWORD length = ::GetTempPathA(static_cast<DWORD>(temp.size()), temp.data());
-        if (length == 0) {
-            return candidates;
-        }
         if (length < temp.size()) {
-            candidates.push_back(std::string(temp.data(), length) + std::string(resultFileName));
-            return candidates;
+            if (length != 0) {
+                candidates.push_back(std::string(temp.data(), length) + std::string(resultFileName));
+            }
+            break;
         }
         temp.resize(length); // too small: the length asked for counts the terminating zero
     }
+    // The program's own folder, which the run log shares, serves a user whose temporary folder is missing or
+    // offline; made where it is missing, as the log makes it.
+    if (const std::optional<std::string> local = environmentVariable("LOCALAPPDATA"); local && !local->empty()) {
+        const std::string folder = withTrailingBackslash(*local) + "Quellary";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        candidates.push_back(folder + "\\" + std::string(resultFileName));
+    }
+    return candidates;
 }
 
-std::string chooseResultFile(const std::vector<std::string>& candidates) {
+std::optional<std::string> chooseResultFile(const std::vector<std::string>& candidates) {
     // Taken only where the run can do what it does to the file before every task: made anew and empty, as the
     // redirection makes it. Windows refuses that for a hidden, system or read-only file (though it could be
     // opened), and every task would end without a verdict; the attributes are tested first, since not every
@@ -164,7 +171,7 @@ std::string chooseResultFile(const std::vector<std::string>& candidates) {
             return path;
         }
     }
-    return candidates.empty() ? std::string(defaultResultFile) : candidates.front();
+    return std::nullopt;
 }
 
 KillToolPlace killToolPlace(const std::string& directory, bool inWindowsDirectory, const std::string& systemFolder) {
@@ -184,7 +191,12 @@ const RunOutcome& TerminationRun::run(TaskSheet& list) {
         interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(settings_.osFamily));
         // Choosing the result file makes it anew: never while another run reads its verdicts from it.
         waitForOtherRuns();
-        outcome_.record.resultFile = chooseResultFile(settings_.resultFileCandidates);
+        const std::optional<std::string> resultFile = chooseResultFile(settings_.resultFileCandidates);
+        if (!resultFile) {
+            const std::string why = noResultFileMessage(settings_.resultFileCandidates);
+            end(why, why);
+        }
+        outcome_.record.resultFile = *resultFile;
 
         const int count = list.count();
         for (int i = 0; i < count; ++i) {

@@ -14,9 +14,10 @@
 
 namespace quellary {
 
-// Where the kill tool writes: "C:\killed.lst" where it can be created, else the same name in the
-// user's temporary folder. The candidates are tried in order.
-std::string chooseResultFile(const std::vector<std::string>& candidates);
+// Where the kill tool writes: "C:\killed.lst" where it can be created, else the same name in the user's
+// temporary folder, else in the program's own folder of the user's local application data. The candidates are
+// tried in order; nothing when none can be made anew.
+std::optional<std::string> chooseResultFile(const std::vector<std::string>& candidates);
 std::vector<std::string> resultFileCandidates();
 
 inline constexpr std::string_view mainWindowClosed = "the main window was closed during the run";

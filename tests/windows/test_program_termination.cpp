@@ -167,10 +167,14 @@ TEST_F(StandardUser, AReadOnlyInstallationEndsExactlyTheRunningTasksFromItsOwnFo
     EXPECT_FALSE(fileExists("C:\\killed.lst"));
     EXPECT_TRUE(readFile(verdicts).ends_with("found\r\n")) << "the last entry's verdict: " << readFile(verdicts);
 
+    // A temporary folder that is missing (or offline): the verdicts go to the program's own local folder.
     RunningTask again(app, "cvsync.exe");
-    Program unattended(standard_user::quellary(standard_user::withList, "START"));
+    Launch launch = standard_user::quellary(standard_user::withList, "START");
+    launch.environment["TEMP"] = launch.environment["TMP"] = environmentDirectory("TEMP") + "\\missing";
+    Program unattended(launch);
     EXPECT_EQ(unattended.waitForExit(runTimeout), 0u);
     EXPECT_TRUE(again.endsWithin(1s));
+    EXPECT_TRUE(readFile(environmentDirectory("LOCALAPPDATA") + "\\Quellary\\killed.lst").ends_with("found\r\n"));
 }
 
 TEST_F(Termination, NothingRunningEmptiesTheListAndSaysSo) {

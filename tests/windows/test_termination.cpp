@@ -23,16 +23,19 @@ TEST(ResultFile, TheFirstPlaceThatCanBeMadeAnewWins) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(chooseResultFile({missing, locked, writable}), writable);
     EXPECT_EQ(chooseResultFile({writable, missing}), writable);
+    EXPECT_EQ(chooseResultFile({missing, locked}), std::nullopt);
     ::CloseHandle(holder);
 }
 
-TEST(ResultFile, CandidatesAreTheRootOfCThenTheTemporaryFolder) {
+TEST(ResultFile, CandidatesAreTheRootOfCThenTheTemporaryFolderThenTheProgramsLocalFolder) {
     const std::vector<std::string> candidates = resultFileCandidates();
-    ASSERT_EQ(candidates.size(), 2u);
+    ASSERT_EQ(candidates.size(), 3u);
     EXPECT_EQ(candidates[0], "C:\\killed.lst");
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
     EXPECT_EQ(candidates[1], std::string(temp) + "killed.lst");
+    EXPECT_EQ(candidates[2], withTrailingBackslash(*environmentVariable("LOCALAPPDATA")) + "Quellary\\killed.lst");
+    EXPECT_TRUE(chooseResultFile({candidates[2]})) << "the folder is made where it is missing";
 }
 
 namespace {
@@ -272,6 +275,22 @@ TEST_F(Run, TwoRunsAtOnceEachJudgeTheirOwnToolsVerdicts) {
     EXPECT_EQ(killingRun.prune(killingList), PruneOutcome::Done);
     EXPECT_EQ(killingList.texts, names) << "every verdict of its tool was Killed";
     EXPECT_EQ(findingRun.prune(findingList), PruneOutcome::ListEmpty) << "every verdict of its tool was not found";
+}
+
+TEST_F(Run, NowhereToWriteTheVerdictsEndsTheRunUntried) {
+    const std::string log = app.file("tool.log");
+    RunSettings s = settings("log");
+    ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL_LOG", log.c_str());
+    s.resultFileCandidates = {app.file("no such folder\\killed.lst"), app.file("offline\\killed.lst")};
+    Sheet list({"cvone.exe"});
+    TerminationRun run(s, {});
+    const RunOutcome& outcome = run.run(list);
+    EXPECT_EQ(outcome.exitCode, exitNotCarriedOut);
+    EXPECT_EQ(outcome.box, "The kill tool's verdicts cannot be written: none of these files can be created:\r\n    " +
+                               s.resultFileCandidates[0] + "\r\n    " + s.resultFileCandidates[1] +
+                               "\r\nNo task was handed to the kill tool.");
+    EXPECT_EQ(outcome.why, outcome.box);
+    EXPECT_EQ(readFile(log), "");
 }
 
 TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLine) {
