@@ -200,7 +200,11 @@ const RunOutcome& TerminationRun::run(TaskSheet& list) {
 
         const int count = list.count();
         for (int i = 0; i < count; ++i) {
-            handleTask(list, i);
+            list.setCurrent(i);
+            outcome_.record.tasks.push_back(killTask(list.text(i)));
+            if (outcome_.record.tasks.back().outcome == TaskOutcome::NotRunning) {
+                list.setTicked(i, false);
+            }
         }
         letOtherRunsGo();
         beep();
@@ -239,10 +243,8 @@ std::optional<PruneOutcome> TerminationRun::prune(TaskSheet& list) {
     return std::nullopt;
 }
 
-void TerminationRun::handleTask(TaskSheet& list, int index) {
+TaskRecord TerminationRun::killTask(const std::string& task) {
     stepMark_ = markTasks;
-    const std::string task = list.text(index);
-    list.setCurrent(index);
     const std::string& resultFile = outcome_.record.resultFile;
     const std::string commandLine = killCommandLine(settings_.osFamily, settings_.tool.pathInCommand, task, resultFile);
 
@@ -258,9 +260,8 @@ void TerminationRun::handleTask(TaskSheet& list, int index) {
         endKillCommand(command_, WhileEnding::RunEvents);
         command_ = {};
         checkStillWanted();
-        mayStillRun(task, "the kill tool did not finish within " + std::to_string(settings_.killToolTimeoutMs / 1000) +
-                              " seconds");
-        return;
+        return mayStillRun(task, "the kill tool did not finish within " +
+                                     std::to_string(settings_.killToolTimeoutMs / 1000) + " seconds");
     }
     command_ = {};
     ShortPause();
@@ -272,8 +273,7 @@ void TerminationRun::handleTask(TaskSheet& list, int index) {
         const std::optional<std::string> text = readWholeFile(resultFile, &error);
         if (!text) {
             if (error.code == ERROR_FILE_NOT_FOUND || error.code == ERROR_PATH_NOT_FOUND) {
-                mayStillRun(task, "the kill tool left no result in " + resultFile);
-                return;
+                return mayStillRun(task, "the kill tool left no result in " + resultFile);
             }
             if (error.code == ERROR_SHARING_VIOLATION && attempt < fileAttempts) {
                 ShortPause();
@@ -286,26 +286,13 @@ void TerminationRun::handleTask(TaskSheet& list, int index) {
         const std::optional<std::string> line = verdictLine(*text);
         doEvents();
         checkStillWanted();
-        if (!line) {
-            mayStillRun(task, "the kill tool ended without a verdict");
-        } else {
-            switch (judge(*line)) {
-            case Verdict::Killed:
-                outcome_.record.tasks.push_back({task, TaskOutcome::Terminated, {}});
-                doEvents();
-                break;
-            case Verdict::NotFound:
-                outcome_.record.tasks.push_back({task, TaskOutcome::NotRunning, {}});
-                list.setTicked(index, false);
-                break;
-            case Verdict::Unrecognised:
-                mayStillRun(task, *line);
-                break;
-            }
+        TaskRecord handled = mayStillRun(task, line ? *line : "the kill tool ended without a verdict");
+        if (line && judge(*line) != Verdict::Unrecognised) {
+            handled = {task, judge(*line) == Verdict::Killed ? TaskOutcome::Terminated : TaskOutcome::NotRunning, {}};
         }
         doEvents();
         checkStillWanted();
-        return;
+        return handled;
     }
 }
 
@@ -355,8 +342,8 @@ void TerminationRun::stop(std::string_view why) {
     endKillCommand(command_, WhileEnding::Block);
 }
 
-void TerminationRun::mayStillRun(const std::string& task, const std::string& reason) {
-    outcome_.record.tasks.push_back({task, TaskOutcome::MayStillRun, reason});
+TaskRecord TerminationRun::mayStillRun(const std::string& task, const std::string& reason) {
+    return {task, TaskOutcome::MayStillRun, reason};
 }
 
 void TerminationRun::end(std::string_view why, std::string_view box) {

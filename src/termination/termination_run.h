@@ -96,12 +96,13 @@ public:
 private:
     KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
     void waitForOtherRuns();
-    void handleTask(TaskSheet& list, int index);
+    // One task handed to the kill tool, and what its verdict says.
+    TaskRecord killTask(const std::string& task);
     void emptyResultFile();
     // Ends the run where a wait or the window's events let it be cut short.
     void checkStillWanted(bool quitSeen = false);
     // A task the run could not confirm as terminated, and why.
-    void mayStillRun(const std::string& task, const std::string& reason);
+    static TaskRecord mayStillRun(const std::string& task, const std::string& reason);
     // Ends the run with exitNotCarriedOut: `why` for the record, and the box the user is shown, if any.
     [[noreturn]] void end(std::string_view why, std::string_view box = {});
     // The outcome becomes the error report.
