@@ -15,6 +15,7 @@ enum ExitCode : int {
     exitDone = 0,          // every task handled, none left running
     exitTasksMayRun = 1,   // some task was found but may still be running
     exitNotCarriedOut = 2, // the run (or the start-up) could not be carried out
+    exitUnlistedRun = 3,   // every listed task handled, but programs of the client that the list lacks still run
 };
 
 // Major, minor and revision as plain decimal digits joined by full stops: "3.1.0".

@@ -70,6 +70,9 @@ std::string formatRunRecord(const RunRecord& record) {
         block += "task " + indented(task.task.empty() ? "(empty name)" : task.task) + ": " +
                  indented(outcomeText(task)) + "\r\n";
     }
+    for (const std::string& program : record.unlistedLeftRunning) {
+        block += "unlisted program " + indented(program) + ": left running\r\n";
+    }
     appendField(block, "ended:", record.ending);
     block += "\r\n";
     return block;

@@ -47,21 +47,28 @@ bool isDirectory(const std::string& path) {
 
 } // namespace
 
-RestartAttempt restartClient() {
-    ClientEntry entry;
-    std::string lockFile;
+std::optional<ClientEntry> readClientEntry() {
     try {
         cRegistry registry;
         registry.ClassKey(hkeyLocalMachine);
-        entry = readEntry(registry, clientMainKey);
+        ClientEntry entry = readEntry(registry, clientMainKey);
         if (needsFallback(entry)) {
             entry = readEntry(registry, clientFallbackKey);
         }
-        lockFile = lockFilePath(entry);
+        return entry;
     } catch (const std::exception&) {
         // Missing keys and values read as empty texts; what is left to fail here is memory.
+        return std::nullopt;
+    }
+}
+
+RestartAttempt restartClient() {
+    const std::optional<ClientEntry> read = readClientEntry();
+    if (!read) {
         return {};
     }
+    const ClientEntry& entry = *read;
+    const std::string lockFile = lockFilePath(entry);
 
     // A lock file that is missing or still held by a process is no reason not to try the start.
     if (fileExists(lockFile)) {

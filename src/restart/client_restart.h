@@ -2,8 +2,15 @@
 #pragma once
 
 #include "platform/handles.h"
+#include "restart/restart_plan.h"
+
+#include <optional>
 
 namespace quellary {
+
+// The client's entry: the main key, else the versioned one, each in the native view or else the 32-bit one.
+// Nothing when it could not be read at all.
+[[nodiscard]] std::optional<ClientEntry> readClientEntry();
 
 enum class RestartOutcome {
     Started,     // the client is running
