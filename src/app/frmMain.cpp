@@ -30,6 +30,7 @@ public:
     [[nodiscard]] std::string text(int index) const override { return list_.text(index); }
     [[nodiscard]] bool isTicked(int index) const override { return list_.isTicked(index); }
     void setTicked(int index, bool ticked) override { list_.setTicked(index, ticked); }
+    void append(const std::string& text) override { list_.appendTicked({text}); }
     void remove(int index) override { list_.remove(index); }
     [[nodiscard]] int current() const override { return list_.current(); }
     void setCurrent(int index) override { list_.setCurrent(index); }
@@ -200,6 +201,13 @@ void frmMain::cmdStart_Click() {
     ListOnScreen list(list1());
     const RunOutcome& outcome = run.run(list);
     if (outcome.exitCode == exitNotCarriedOut || startup_.unattended) {
+        endAsTheRunEnded(outcome);
+    }
+    // A program the list leaves out may be left out on purpose (an updater): only the user may have it ended.
+    if (!outcome.record.unlistedLeftRunning.empty() &&
+        messageBox(unlistedProgramsQuestion(outcome.record.unlistedLeftRunning), {}, MB_YESNO | MB_ICONQUESTION,
+                   hwnd()) == IDYES &&
+        run.endUnlisted(list).exitCode == exitNotCarriedOut) {
         endAsTheRunEnded(outcome);
     }
     if (const std::vector<Unconfirmed> unconfirmed = run.unconfirmed(); !unconfirmed.empty()) {

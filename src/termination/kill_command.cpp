@@ -114,6 +114,16 @@ std::string noResultFileMessage(const std::vector<std::string>& candidates) {
     return text + "No task was handed to the kill tool.";
 }
 
+std::string unlistedProgramsQuestion(const std::vector<std::string>& programs) {
+    std::string text = programs.size() == 1 ? "This program of Corvana is running, but your task list does not name it:"
+                                            : "These programs of Corvana are running, but your task list does not "
+                                              "name them:";
+    for (const std::string& program : programs) {
+        text.append("\r\n    ").append(program);
+    }
+    return text + (programs.size() == 1 ? "\r\nDo you want to end it too?" : "\r\nDo you want to end them too?");
+}
+
 std::string errorReportMessage(long number, int stepMark, std::string_view description) {
     std::string text = "Error       : " + std::to_string(number) + "\r\nLine Number : " + std::to_string(stepMark) +
                        "\r\nDescription : ";

@@ -65,6 +65,9 @@ std::string otherRunMessage(unsigned minutes);
 // say): the run does not start.
 std::string noResultFileMessage(const std::vector<std::string>& candidates);
 
+// Asks whether to end the programs in the client's folder that the list does not name.
+std::string unlistedProgramsQuestion(const std::vector<std::string>& programs);
+
 // The error report: three lines, each label 14 characters.
 std::string errorReportMessage(long number, int stepMark, std::string_view description);
 

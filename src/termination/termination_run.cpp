@@ -8,7 +8,9 @@
 #include "platform/program.h"
 #include "platform/ui.h"
 
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace quellary {
 
@@ -185,30 +187,28 @@ TerminationRun::TerminationRun(RunSettings settings, RunRecord record) : setting
 }
 
 const RunOutcome& TerminationRun::run(TaskSheet& list) {
+    return guarded([&] {
+        handleTasks(list, 0);
+        beep();
+        settleExitCode();
+    });
+}
+
+const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
+    return guarded([&] {
+        const int first = list.count();
+        for (const std::string& program : std::exchange(outcome_.record.unlistedLeftRunning, {})) {
+            list.append(program);
+        }
+        handleTasks(list, first);
+        settleExitCode();
+    });
+}
+
+const RunOutcome& TerminationRun::guarded(const std::function<void()>& phase) {
     stoppedBecause_.clear();
     try {
-        stepMark_ = markTasks;
-        interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(settings_.osFamily));
-        // Choosing the result file makes it anew: never while another run reads its verdicts from it.
-        waitForOtherRuns();
-        const std::optional<std::string> resultFile = chooseResultFile(settings_.resultFileCandidates);
-        if (!resultFile) {
-            const std::string why = noResultFileMessage(settings_.resultFileCandidates);
-            end(why, why);
-        }
-        outcome_.record.resultFile = *resultFile;
-
-        const int count = list.count();
-        for (int i = 0; i < count; ++i) {
-            list.setCurrent(i);
-            outcome_.record.tasks.push_back(killTask(list.text(i)));
-            if (outcome_.record.tasks.back().outcome == TaskOutcome::NotRunning) {
-                list.setTicked(i, false);
-            }
-        }
-        letOtherRunsGo();
-        beep();
-        outcome_.exitCode = unconfirmed().empty() ? exitDone : exitTasksMayRun;
+        phase();
     } catch (const RunEnded&) {
     } catch (const RunFailure& failure) {
         reportFailure(static_cast<long>(failure.code), failure.what());
@@ -217,6 +217,35 @@ const RunOutcome& TerminationRun::run(TaskSheet& list) {
     }
     letOtherRunsGo();
     return outcome_;
+}
+
+void TerminationRun::handleTasks(TaskSheet& list, int first) {
+    stepMark_ = markTasks;
+    interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(settings_.osFamily));
+    // Choosing the result file makes it anew: never while another run reads its verdicts from it.
+    waitForOtherRuns();
+    const std::optional<std::string> resultFile = chooseResultFile(settings_.resultFileCandidates);
+    if (!resultFile) {
+        const std::string why = noResultFileMessage(settings_.resultFileCandidates);
+        end(why, why);
+    }
+    outcome_.record.resultFile = *resultFile;
+
+    const int count = list.count();
+    for (int i = first; i < count; ++i) {
+        list.setCurrent(i);
+        outcome_.record.tasks.push_back(killTask(list.text(i)));
+        if (outcome_.record.tasks.back().outcome == TaskOutcome::NotRunning) {
+            list.setTicked(i, false);
+        }
+    }
+    letOtherRunsGo();
+}
+
+void TerminationRun::settleExitCode() {
+    outcome_.exitCode = !unconfirmed().empty()                         ? exitTasksMayRun
+                        : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
+                                                                       : exitDone;
 }
 
 std::vector<Unconfirmed> TerminationRun::unconfirmed() const {

@@ -8,6 +8,7 @@
 #include "termination/kill_command.h"
 #include "termination/prune.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +59,7 @@ public:
     [[nodiscard]] virtual std::string text(int index) const = 0;
     [[nodiscard]] virtual bool isTicked(int index) const = 0;
     virtual void setTicked(int index, bool ticked) = 0;
+    virtual void append(const std::string& text) = 0; // ticked
     virtual void remove(int index) = 0;
     // The current item, -1 for none; see prune() for the rules it keeps.
     [[nodiscard]] virtual int current() const = 0;
@@ -70,8 +72,12 @@ public:
     TerminationRun(RunSettings settings, RunRecord record);
 
     // Hands every task of the list to the kill tool, unticking those that were not running. Returns with
-    // exitDone or exitTasksMayRun when every task was handled, else with exitNotCarriedOut.
+    // exitDone, exitTasksMayRun or exitUnlistedRun when every task was handled, else with exitNotCarriedOut.
     const RunOutcome& run(TaskSheet& list);
+
+    // After a run that found programs of the client that the list lacks: hands each to the kill tool as a listed
+    // task, appended to the list.
+    const RunOutcome& endUnlisted(TaskSheet& list);
 
     // The tasks of a finished run that may still be running, and why.
     [[nodiscard]] std::vector<Unconfirmed> unconfirmed() const;
@@ -94,6 +100,11 @@ public:
     };
 
 private:
+    // Runs a phase of the run; whatever ends it early leaves the outcome saying how.
+    const RunOutcome& guarded(const std::function<void()>& phase);
+    // Every task from `first` on, holding the machine's run.
+    void handleTasks(TaskSheet& list, int first);
+    void settleExitCode();
     KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
     void waitForOtherRuns();
     // One task handed to the kill tool, and what its verdict says.

@@ -49,6 +49,10 @@ struct Sheet final : TaskSheet {
     [[nodiscard]] std::string text(int index) const override { return texts.at(index); }
     [[nodiscard]] bool isTicked(int index) const override { return ticks.at(index); }
     void setTicked(int index, bool ticked) override { ticks.at(index) = ticked; }
+    void append(const std::string& text) override {
+        texts.push_back(text);
+        ticks.push_back(true);
+    }
     void remove(int index) override {
         texts.erase(texts.begin() + index);
         ticks.erase(ticks.begin() + index);
