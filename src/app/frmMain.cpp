@@ -143,6 +143,9 @@ void frmMain::fillTaskList(const std::string& taskListPath) {
     if (!text) {
         fail(taskListUnreadableMessage(taskListPath, error.description));
     }
+    if (text->find('\0') != std::string::npos) {
+        fail(taskListNotTextMessage(taskListPath));
+    }
     const TaskList tasks = readTaskList(*text);
     if (const std::optional<MessageText> problem =
             taskListProblem(taskListPath, tasks.itemCount, tasks.entries.size())) {

@@ -94,6 +94,14 @@ MessageText taskListUnreadableMessage(std::string_view path, std::string_view re
     return {prompt, {}};
 }
 
+MessageText taskListNotTextMessage(std::string_view path) {
+    std::string prompt = "The task list file\r\n";
+    prompt.append(path).append("\r\nholds NUL characters, so it is no text that Quellary can read. Save it as ANSI, "
+                               "as UTF-8, or as UTF-16 with a byte-order mark (\"Unicode\"), and start Quellary "
+                               "again.");
+    return {prompt, {}};
+}
+
 MessageText taskListNotCreatedMessage(std::string_view path, std::string_view reason) {
     std::string prompt = "The task list file\r\n";
     prompt.append(path).append("\r\ncould not be created: ").append(reason);

@@ -40,6 +40,8 @@ inline constexpr std::size_t maxListedEntries = 32768;
 // Why a task list file cannot fill the list, or nothing when it can.
 std::optional<MessageText> taskListProblem(std::string_view path, std::size_t itemCount, std::size_t entryCount);
 MessageText taskListUnreadableMessage(std::string_view path, std::string_view reason);
+// A file with NUL characters: no text, or UTF-16 without its byte-order mark.
+MessageText taskListNotTextMessage(std::string_view path);
 MessageText taskListNotCreatedMessage(std::string_view path, std::string_view reason);
 
 } // namespace quellary

@@ -1,10 +1,9 @@
 #include "platform/files.h"
 
+#include "platform/code_page.h"
 #include "platform/handles.h"
-#include "platform/text.h"
 
 #include <exception>
-#include <vector>
 
 namespace quellary {
 
@@ -14,31 +13,6 @@ void capture(FileError* error, DWORD code) {
     if (error != nullptr) {
         *error = {code, systemErrorText(code)};
     }
-}
-
-// The system locale's ANSI code page. GetACP() cannot tell it: under the UTF-8 code page it says 65001.
-UINT legacyAnsiCodePage() {
-    UINT codePage = 0;
-    if (::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                         reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t)) == 0 ||
-        codePage == 0) {
-        return 1252;
-    }
-    return codePage;
-}
-
-std::string utf8FromCodePage(std::string_view bytes, UINT codePage) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(bytes.size());
-    const int wideLength = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
-    ::MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), wideLength);
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
-    return text;
 }
 
 // ERROR_SUCCESS when every byte was written. A short write that reports success leaves no error of its own:
@@ -122,10 +96,7 @@ std::optional<std::string> readTextFile(const std::string& path, FileError* erro
     if (!bytes) {
         return std::nullopt;
     }
-    if (const std::optional<std::string_view> text = asUtf8Text(*bytes)) {
-        return std::string(*text);
-    }
-    return utf8FromCodePage(*bytes, legacyAnsiCodePage());
+    return textForCodePage(*bytes, legacyAnsiCodePage(), ::GetACP());
 }
 
 bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error) {

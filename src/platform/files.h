@@ -23,8 +23,9 @@ struct FileError {
 // be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, FileError* error = nullptr);
 
-// A text file written by any editor, as UTF-8: read as UTF-8 when its bytes are UTF-8 (a byte-order mark
-// dropped), else decoded from the system's legacy ANSI code page, in which older editors save.
+// A text file written by any editor, as text of the active code page (UTF-8 under the manifest): UTF-16 by its
+// byte-order mark, UTF-8 (a byte-order mark dropped), else the system's legacy ANSI code page, in which older
+// editors save. A file that is no text keeps its NUL bytes, by which a caller tells it.
 [[nodiscard]] std::optional<std::string> readTextFile(const std::string& path, FileError* error = nullptr);
 
 // Creates a file that must not exist yet and writes `bytes`; false with the reason on failure, and then

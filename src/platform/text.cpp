@@ -1,10 +1,14 @@
 #include "platform/text.h"
 
+#include <initializer_list>
+
 namespace quellary {
 
 namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view littleEndianMark = "\xFF\xFE";
+constexpr std::string_view bigEndianMark = "\xFE\xFF";
 
 // The length of the well-formed sequence that starts at `pos`, or 0.
 std::size_t sequenceLength(std::string_view bytes, std::size_t pos) {
@@ -41,6 +45,51 @@ std::size_t sequenceLength(std::string_view bytes, std::size_t pos) {
     return length;
 }
 
+void appendUtf8(std::string& text, char32_t c) {
+    const auto byte = [&](char32_t b) { text.push_back(static_cast<char>(b)); };
+    if (c < 0x80) {
+        byte(c);
+    } else if (c < 0x800) {
+        byte(0xC0 | c >> 6);
+        byte(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        byte(0xE0 | c >> 12);
+        byte(0x80 | (c >> 6 & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    } else {
+        byte(0xF0 | c >> 18);
+        byte(0x80 | (c >> 12 & 0x3F));
+        byte(0x80 | (c >> 6 & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 code units after the byte-order mark.
+std::string utf8FromUtf16(std::string_view units, bool bigEndian) {
+    const auto unit = [&](std::size_t pos) -> char32_t {
+        const auto first = static_cast<unsigned char>(units[pos]);
+        const auto second = static_cast<unsigned char>(units[pos + 1]);
+        return bigEndian ? first << 8 | second : second << 8 | first;
+    };
+    const auto isHigh = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto isLow = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    std::string text;
+    std::size_t pos = 0;
+    for (; pos + 1 < units.size(); pos += 2) {
+        const char32_t u = unit(pos);
+        if (isHigh(u) && pos + 3 < units.size() && isLow(unit(pos + 2))) {
+            appendUtf8(text, 0x10000 + ((u - 0xD800) << 10) + (unit(pos + 2) - 0xDC00));
+            pos += 2;
+        } else {
+            appendUtf8(text, isHigh(u) || isLow(u) ? U'?' : u);
+        }
+    }
+    if (pos < units.size()) {
+        text.push_back('?');
+    }
+    return text;
+}
+
 } // namespace
 
 std::optional<std::string_view> asUtf8Text(std::string_view bytes) {
@@ -55,6 +104,18 @@ std::optional<std::string_view> asUtf8Text(std::string_view bytes) {
         bytes.remove_prefix(byteOrderMark.size());
     }
     return bytes;
+}
+
+std::optional<std::string> unicodeTextAsUtf8(std::string_view bytes) {
+    for (const bool bigEndian : {false, true}) {
+        if (bytes.starts_with(bigEndian ? bigEndianMark : littleEndianMark)) {
+            return utf8FromUtf16(bytes.substr(2), bigEndian);
+        }
+    }
+    if (const std::optional<std::string_view> text = asUtf8Text(bytes)) {
+        return std::string(*text);
+    }
+    return std::nullopt;
 }
 
 } // namespace quellary

@@ -1,5 +1,7 @@
-// Feeds arbitrary bytes to the task list reader: it must neither crash nor list more than it read.
+// Feeds arbitrary bytes to the task list reader: it must neither crash nor list more than it read; and to the
+// Unicode decoding, which must give well-formed UTF-8 or nothing.
 #include "app/task_list.h"
+#include "platform/text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (listed > size || (list.itemCount > 2 && list.entries.size() != list.itemCount - 2) ||
         (list.itemCount <= 2 && !list.entries.empty())) {
+        std::abort();
+    }
+    if (const std::optional<std::string> utf8 = quellary::unicodeTextAsUtf8(text);
+        utf8 && !quellary::asUtf8Text(*utf8)) {
         std::abort();
     }
     return 0;
