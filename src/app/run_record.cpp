@@ -41,6 +41,8 @@ std::string outcomeText(const TaskRecord& task) {
         return "terminated";
     case TaskOutcome::NotRunning:
         return "not running";
+    case TaskOutcome::Unusable:
+        return "not a program name (" + task.reason + ")";
     case TaskOutcome::MayStillRun:
         break;
     }

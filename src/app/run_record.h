@@ -10,12 +10,13 @@
 
 namespace quellary {
 
-enum class TaskOutcome { Terminated, NotRunning, MayStillRun };
+// Unusable: an entry that no program can be called, never handed to the kill tool.
+enum class TaskOutcome { Terminated, NotRunning, MayStillRun, Unusable };
 
 struct TaskRecord {
     std::string task;
     TaskOutcome outcome = TaskOutcome::Terminated;
-    std::string reason; // why the task may still run; unused for the other outcomes
+    std::string reason; // why the task may still run, or why the entry is unusable; unused for the other outcomes
 };
 
 struct RunRecord {

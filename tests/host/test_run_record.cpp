@@ -15,7 +15,8 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                            "",
                            {{"cvagent.exe", TaskOutcome::Terminated, ""},
                             {"cvmail.exe", TaskOutcome::NotRunning, ""},
-                            {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"}},
+                            {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"},
+                            {"cv*.exe", TaskOutcome::Unusable, "holds the wildcard *"}},
                            {"C:\\P\\cvnew.exe"},
                            "Error       : 53\r\n=== run 1\r\n\r\nDescription : File not found\r\n"};
     EXPECT_EQ(formatRunRecord(record), "=== run 2026-12-07T16:41:00-05:00 ===\r\n"
@@ -27,6 +28,7 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                                        "task cvmail.exe: not running\r\n"
                                        "task (empty name): may still be running (no verdict\r\n"
                                        "             from the tool)\r\n"
+                                       "task cv*.exe: not a program name (holds the wildcard *)\r\n"
                                        "unlisted program C:\\P\\cvnew.exe: left running\r\n"
                                        "ended:       Error       : 53\r\n"
                                        "             === run 1\r\n"
