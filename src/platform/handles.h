@@ -63,6 +63,12 @@ struct ImageListDestroyer {
 };
 using UniqueImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
 
+struct LocalMemoryFreer {
+    void operator()(void* memory) const noexcept { ::LocalFree(memory); }
+};
+// Memory that a system call allocated for the caller to free with LocalFree (a converted security descriptor).
+using UniqueLocalMemory = std::unique_ptr<void, LocalMemoryFreer>;
+
 // Both handles of a started process.
 struct ProcessHandles {
     UniqueHandle process;

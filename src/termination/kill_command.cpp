@@ -9,9 +9,9 @@ bool isNtFamily(std::string_view osFamily) {
     return osFamily == "NT";
 }
 
-// How the prefix names the interpreter.
+// How the prefix names the interpreter, with its switches before "/c".
 std::string interpreterWord(std::string_view osFamily) {
-    return isNtFamily(osFamily) ? "cmd" : "command.com";
+    return isNtFamily(osFamily) ? "cmd /d" : "command.com";
 }
 
 } // namespace
@@ -57,6 +57,10 @@ bool needsDirectStart(std::string_view text) {
     return false;
 }
 
+bool promptDisabledBy(std::optional<unsigned long> userPolicy, std::optional<unsigned long> machinePolicy) {
+    return userPolicy.value_or(0) != 0 || machinePolicy.value_or(0) != 0;
+}
+
 Verdict judge(std::string_view line) {
     if (line.ends_with("Killed")) {
         return Verdict::Killed;
@@ -98,6 +102,13 @@ std::string startFailureMessage(std::string_view commandLine) {
     std::string text = "Failed to activate ";
     text.append(killToolName).append("...\r\nTry running program manually with\r\n    Click Start... Run... ");
     text.append(commandLine).append("...[ENTER]\r\nReinstall Quellary if this fails to run");
+    return text;
+}
+
+std::string runMutexFailureMessage(std::string_view name, std::string_view reason) {
+    std::string text = "This run cannot make sure that it runs alone: the machine-wide mutex ";
+    text.append(name).append(", which another run made, could not be opened (").append(reason);
+    text.append("), so this run was not carried out.\r\nStart Quellary again once the other run has ended.");
     return text;
 }
 

@@ -13,7 +13,9 @@ inline constexpr std::string_view killToolName = "endprocx.exe";
 inline constexpr std::string_view resultFileName = "killed.lst";
 inline constexpr std::string_view defaultResultFile = "C:\\killed.lst";
 
-// "cmd /c endprocx.exe " on the NT family, "command.com /c endprocx.exe " otherwise (also for no family).
+// "cmd /d /c endprocx.exe " on the NT family, "command.com /c endprocx.exe " otherwise (also for no family). "/d"
+// keeps the interpreter from running an AutoRun entry first (a shell hook, a logon script), which could change
+// the directory or write into the verdict; the older interpreter has no AutoRun and no such switch.
 std::string commandPrefix(std::string_view osFamily);
 
 // The interpreter that the prefix names, as a file of the system directory: "cmd.exe" or "command.com".
@@ -34,6 +36,13 @@ std::string killCommandLine(std::string_view osFamily, std::string_view toolPath
 // command, a redirection, a variable, an escape), even within quotes. A task name, tool path or result file
 // like that is handed to the tool without the interpreter, so that no part of it can run as a command.
 bool needsDirectStart(std::string_view text);
+
+// Whether the "Prevent access to the command prompt" policy (DisableCMD, per user and per machine; nothing when
+// unset) keeps the interpreter from running the command. 1 refuses every use of cmd, 2 lets batch files run but
+// still refuses a command given after "/c"; cmd then waits for a key that never comes. Any value but 0 is taken
+// as set: the direct start works either way.
+[[nodiscard]] bool promptDisabledBy(std::optional<unsigned long> userPolicy,
+                                    std::optional<unsigned long> machinePolicy);
 
 enum class Verdict {
     Killed,       // found and terminated: the tick stays
@@ -57,6 +66,9 @@ struct Unconfirmed {
 std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks);
 
 std::string startFailureMessage(std::string_view commandLine);
+
+// The machine's run mutex, which another run made, could neither be opened for waiting nor made anew.
+std::string runMutexFailureMessage(std::string_view name, std::string_view reason);
 
 // Another run held the machine's run for longer than the run waits.
 std::string otherRunMessage(unsigned minutes);

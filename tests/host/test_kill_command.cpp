@@ -22,7 +22,7 @@ void PrintTo(PrunePhase phase, std::ostream* out) {
 using namespace quellary;
 
 TEST(KillCommand, PrefixFollowsTheFamilyExactly) {
-    EXPECT_EQ(commandPrefix("NT"), "cmd /c endprocx.exe ");
+    EXPECT_EQ(commandPrefix("NT"), "cmd /d /c endprocx.exe ");
     for (const char* family : {"95", "", "nt", "NT "}) {
         EXPECT_EQ(commandPrefix(family), "command.com /c endprocx.exe ") << family;
     }
@@ -30,7 +30,7 @@ TEST(KillCommand, PrefixFollowsTheFamilyExactly) {
 
 TEST(KillCommand, AResultFileWithBlanksIsQuoted) {
     EXPECT_EQ(killCommandLine("NT", "", "cv mail.exe", "C:\\Users\\A B\\Temp\\killed.lst"),
-              "cmd /c endprocx.exe cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"");
+              "cmd /d /c endprocx.exe cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"");
     EXPECT_TRUE(needsDirectStart("C:\\Users\\A&B\\Temp\\killed.lst"));
     EXPECT_TRUE(needsDirectStart("C:\\Users\\%X%\\Temp\\killed.lst"));
 }
@@ -38,16 +38,16 @@ TEST(KillCommand, AResultFileWithBlanksIsQuoted) {
 TEST(KillCommand, AToolBesideTheProgramIsNamedByItsPathWithinOneMorePairOfQuotes) {
     const std::string tool = "C:\\Program Files\\Quellary\\endprocx.exe";
     EXPECT_EQ(killCommandLine("NT", tool, "cv mail.exe", "C:\\Users\\A B\\Temp\\killed.lst"),
-              "cmd /c \"\"" + tool + "\" cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"\"");
-    EXPECT_EQ(killCommandLine("NT", tool, "", "C:\\killed.lst"), "cmd /c \"\"" + tool + "\"  > C:\\killed.lst\"");
+              "cmd /d /c \"\"" + tool + "\" cv mail.exe > \"C:\\Users\\A B\\Temp\\killed.lst\"\"");
+    EXPECT_EQ(killCommandLine("NT", tool, "", "C:\\killed.lst"), "cmd /d /c \"\"" + tool + "\"  > C:\\killed.lst\"");
 }
 
 TEST(KillCommand, TaskNameGoesInVerbatim) {
     EXPECT_EQ(killCommandLine("NT", "", "cvmail.exe", "C:\\killed.lst"),
-              "cmd /c endprocx.exe cvmail.exe > C:\\killed.lst");
-    EXPECT_EQ(killCommandLine("NT", "", "", "C:\\killed.lst"), "cmd /c endprocx.exe  > C:\\killed.lst");
+              "cmd /d /c endprocx.exe cvmail.exe > C:\\killed.lst");
+    EXPECT_EQ(killCommandLine("NT", "", "", "C:\\killed.lst"), "cmd /d /c endprocx.exe  > C:\\killed.lst");
     EXPECT_EQ(killCommandLine("NT", "", "cv mail.exe ", "C:\\killed.lst"),
-              "cmd /c endprocx.exe cv mail.exe  > C:\\killed.lst");
+              "cmd /d /c endprocx.exe cv mail.exe  > C:\\killed.lst");
 }
 
 TEST(KillCommand, NamesTheInterpreterWouldTakeApartBypassIt) {
@@ -78,6 +78,19 @@ TEST(KillCommand, VerdictLineIsTheSecondLine) {
     EXPECT_FALSE(verdictLine(""));
     EXPECT_FALSE(verdictLine("summary only"));
     EXPECT_FALSE(verdictLine("summary only\r\n"));
+}
+
+TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
+    using Policy = std::optional<unsigned long>;
+    const struct {
+        Policy user, machine;
+        bool disabled;
+    } cases[] = {{{}, {}, false}, {0, 0, false}, {1, {}, true}, {{}, 2, true},
+                 {0, 1, true},    {2, 0, true},  {3, {}, true}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(promptDisabledBy(c.user, c.machine), c.disabled)
+            << c.user.value_or(99) << " " << c.machine.value_or(99) << " (99: unset)";
+    }
 }
 
 TEST(KillCommand, Messages) {
