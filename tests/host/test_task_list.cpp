@@ -115,26 +115,23 @@ TEST(TaskListEncoding, Utf8IsTakenAsItIsAndAnythingElseIsLeftToTheOlderCodePage)
 }
 
 TEST(TaskListEncoding, Utf16ByItsMarkBecomesUtf8AndWhatNoLetterIsBecomesAQuestionMark) {
-    using quellary::unicodeTextAsUtf8;
     using namespace std::string_literals;
-    // "[H]\r\nä€😀" in both byte orders: one-, two-, three- and four-byte letters.
-    EXPECT_EQ(unicodeTextAsUtf8("\xFF\xFE[\0H\0]\0\r\0\n\0\xE4\0\xAC\x20\x3D\xD8\x00\xDE"s),
-              "[H]\r\n\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(unicodeTextAsUtf8("\xFE\xFF\0a\0\xE4\x20\xAC\xD8\x3D\xDE\x00"s), "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(unicodeTextAsUtf8("\xFF\xFE"
-                                "a\0\x3D\xD8"
-                                "b\0\x00\xDE"
-                                "c"s),
-              "a?b??")
-        << "lone surrogates, odd last byte";
-    EXPECT_EQ(unicodeTextAsUtf8("\xFF\xFE"
-                                "a\0\0\0"s),
+    // "a", "ä", "€", "😀" (two units) in both byte orders; then lone surrogates and an odd last byte.
+    const std::string utf8 = "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80";
+    EXPECT_EQ(quellary::unicodeTextAsUtf8("\xFF\xFE"
+                                          "a\0\xE4\0\xAC\x20\x3D\xD8\x00\xDE"s),
+              utf8);
+    EXPECT_EQ(quellary::unicodeTextAsUtf8("\xFE\xFF\0a\0\xE4\x20\xAC\xD8\x3D\xDE\x00"s), utf8);
+    EXPECT_EQ(quellary::unicodeTextAsUtf8("\xFF\xFE"
+                                          "a\0\x3D\xD8"
+                                          "b\0\x00\xDE"
+                                          "c"s),
+              "a?b??");
+    EXPECT_EQ(quellary::unicodeTextAsUtf8("\xEF\xBB\xBF"
+                                          "a\0"s),
               "a\0"s)
-        << "a NUL stays, for the reader to refuse";
-    EXPECT_EQ(unicodeTextAsUtf8("\xEF\xBB\xBF"
-                                "a.exe"),
-              "a.exe");
-    EXPECT_EQ(unicodeTextAsUtf8("caf\xE9.exe"), std::nullopt);
+        << "a NUL stays, for the start-up to refuse";
+    EXPECT_EQ(quellary::unicodeTextAsUtf8("caf\xE9.exe"), std::nullopt);
 }
 
 } // namespace

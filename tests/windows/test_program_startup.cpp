@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 using namespace driver;
 using namespace quellary::main_window;
 
@@ -182,16 +185,21 @@ TEST_F(Startup, AClickBesideTheItemsKeepsTheCurrentItem) {
     EXPECT_EQ(listItems(list).size(), 2u);
 }
 
-TEST_F(Startup, TaskListsThatListNothingAreRefusedByName) {
-    for (const char* content : {"", "[Corvana Task List]\r\n", "[Corvana Task List]\r\nonly.exe\r\n"}) {
-        SCOPED_TRACE(content);
+TEST_F(Startup, TaskListsThatListNothingOrAreNoTextAreRefusedByName) {
+    using namespace std::string_literals;
+    for (const auto& [content, why] :
+         {std::pair{""s, "lists no task"},
+          {"[Corvana Task List]\r\n"s, "lists no task"},
+          {"[Corvana Task List]\r\nonly.exe\r\n"s, "lists no task"},
+          {"[\0H\0]\0\r\0\n\0a\0\r\0\n\0b\0\r\0\n\0"s, "holds NUL characters"}}) { // UTF-16 without its mark
+        SCOPED_TRACE(testing::PrintToString(content));
         app.put("quellary.ini", content);
         Program program(app.quellary());
         const HWND box = program.waitForMessageBox();
         ASSERT_NE(box, nullptr);
         const Box got = readMessageBox(box);
         EXPECT_NE(got.prompt.find(app.file("quellary.ini")), std::string::npos) << got.prompt;
-        EXPECT_NE(got.prompt.find("lists no task"), std::string::npos) << got.prompt;
+        EXPECT_NE(got.prompt.find(why), std::string::npos) << got.prompt;
         EXPECT_EQ(got.buttons, std::vector<int>{IDOK});
         answer(box, IDOK);
         EXPECT_EQ(program.waitForExit(), 2u);

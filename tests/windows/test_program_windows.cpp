@@ -127,22 +127,31 @@ TEST_F(HelpWindow, ShowsTheHelpTextAndTheFileAsItIs) {
     EXPECT_TRUE(screenshot(help, screenshotDirectory() + "\\help.bmp"));
 }
 
-TEST(AnyScriptHelpWindow, NamesAFolderInAnyScriptAndShowsAnOlderEditorsFileDecodedLikeTheList) {
+TEST(AnyScriptHelpWindow, NamesAFolderInAnyScriptAndShowsAnOlderEditorsOrAUtf16FileDecodedLikeTheList) {
     AppDir app("Zoë 测试 кв");
     app.install("endprocx.exe");
-    // Saved by an older editor in the legacy code page: "é" is one byte.
-    app.put("quellary.ini", "[Corvana Task List]\r\ncaf\xE9.exe\r\nLAST.EXE\r\n");
-    Program program(app.quellary());
-    const HWND main = program.waitForWindow("QuellaryMain");
-    ASSERT_NE(main, nullptr);
-    const std::vector<ListItem> items = listItems(::GetDlgItem(main, main_window::idList1));
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].text, "caf\xC3\xA9.exe");
-    ASSERT_TRUE(press(main, main_window::idCmdOptimize));
-    const HWND help = program.waitForWindow("QuellaryHowTo");
-    ASSERT_NE(help, nullptr);
-    EXPECT_EQ(controlText(help, help_window::idTxtHowTo), quellary::helpText(app.path()));
-    EXPECT_EQ(controlText(help, help_window::idTxtTaskList), "[Corvana Task List]\r\ncaf\xC3\xA9.exe\r\nLAST.EXE\r\n");
+    // Saved by an older editor in the legacy code page, "é" one byte; and as PowerShell and Notepad's "Unicode" save.
+    const std::string legacy = "[Corvana Task List]\r\ncaf\xE9.exe\r\nLAST.EXE\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : legacy) {
+        utf16.append({c, '\0'});
+    }
+    for (const std::string& file : {legacy, utf16}) {
+        SCOPED_TRACE(file.size());
+        app.put("quellary.ini", file);
+        Program program(app.quellary());
+        const HWND main = program.waitForWindow("QuellaryMain");
+        ASSERT_NE(main, nullptr);
+        const std::vector<ListItem> items = listItems(::GetDlgItem(main, main_window::idList1));
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].text, "caf\xC3\xA9.exe");
+        ASSERT_TRUE(press(main, main_window::idCmdOptimize));
+        const HWND help = program.waitForWindow("QuellaryHowTo");
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(controlText(help, help_window::idTxtHowTo), quellary::helpText(app.path()));
+        EXPECT_EQ(controlText(help, help_window::idTxtTaskList),
+                  "[Corvana Task List]\r\ncaf\xC3\xA9.exe\r\nLAST.EXE\r\n");
+    }
 }
 
 TEST_F(HelpWindow, ShowsEmptyLinesBlanksAndEmptyFilesUnchanged) {

@@ -1,11 +1,4 @@
-<<<<<<< HEAD
 // The termination run against real processes, files and kill tools, on a list of its own.
-=======
-// The run's surroundings against the real system: where the kill tool's result goes, the command prompt policy in
-// the registry, and the machine's run mutex.
-#include "termination/prompt_policy.h"
-#include "termination/run_mutex.h"
->>>>>>> 9924f88 (Kill command: cmd started with /d; the command prompt policy read for the direct start; the machine-wide run mutex made for every user's run to wait on, opened for waiting where it refuses more, and never a session's instead)
 #include "termination/termination_run.h"
 
 #include "app/app_info.h"
@@ -14,18 +7,10 @@
 #include "platform/program.h"
 
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <gtest/gtest.h>
 
-<<<<<<< HEAD
 #include <thread>
-=======
-#include <future>
-#include <optional>
-#include <vector>
->>>>>>> 9924f88 (Kill command: cmd started with /d; the command prompt policy read for the direct start; the machine-wide run mutex made for every user's run to wait on, opened for waiting where it refuses more, and never a session's instead)
 
 using namespace quellary;
 
@@ -55,7 +40,6 @@ TEST(ResultFile, CandidatesAreTheRootOfCThenTheTemporaryFolderThenTheProgramsLoc
 
 namespace {
 
-<<<<<<< HEAD
 using namespace driver;
 
 // A list of its own, keeping the check-box list's rules for the current item.
@@ -327,127 +311,3 @@ TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLine) {
 }
 
 } // namespace
-=======
-constexpr const char* policyKey = "Software\\Policies\\Microsoft\\Windows\\System";
-
-// The policy's value under one root, as the test sets it; what was there before comes back at the end, and the
-// keys the test had to make go again.
-class PolicyValue {
-public:
-    explicit PolicyValue(HKEY root) : root_(root) {
-        for (const char* path : {"Software\\Policies", "Software\\Policies\\Microsoft",
-                                 "Software\\Policies\\Microsoft\\Windows", policyKey}) {
-            HKEY existing = nullptr;
-            if (::RegOpenKeyExA(root, path, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
-                ::RegCloseKey(existing);
-            } else {
-                made_.emplace_back(path);
-            }
-        }
-        EXPECT_EQ(::RegCreateKeyExA(root, policyKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr), 0);
-        had_ = ::RegQueryValueExA(key_, "DisableCMD", nullptr, &type_, saved_, &size_) == ERROR_SUCCESS;
-    }
-    ~PolicyValue() {
-        had_ ? ::RegSetValueExA(key_, "DisableCMD", 0, type_, saved_, size_) : ::RegDeleteValueA(key_, "DisableCMD");
-        ::RegCloseKey(key_);
-        for (auto path = made_.rbegin(); path != made_.rend(); ++path) {
-            ::RegDeleteKeyA(root_, path->c_str());
-        }
-    }
-    void set(std::optional<DWORD> value, DWORD type = REG_DWORD) const {
-        const DWORD data = value.value_or(0);
-        value ? ::RegSetValueExA(key_, "DisableCMD", 0, type, reinterpret_cast<const BYTE*>(&data), sizeof data)
-              : ::RegDeleteValueA(key_, "DisableCMD");
-    }
-
-private:
-    HKEY root_;
-    HKEY key_ = nullptr;
-    std::vector<std::string> made_;
-    bool had_ = false;
-    DWORD type_ = 0;
-    BYTE saved_[256] = {};
-    DWORD size_ = sizeof saved_;
-};
-
-HANDLE mutexWithAccess(const std::string& name, const char* access) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    EXPECT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(access, SDDL_REVISION_1, &descriptor, nullptr));
-    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-    const HANDLE mutex = ::CreateMutexA(&security, FALSE, name.c_str());
-    ::LocalFree(descriptor);
-    return mutex;
-}
-
-DWORD waitElsewhere(HANDLE mutex) {
-    return std::async(std::launch::async,
-                      [mutex] {
-                          const DWORD got = ::WaitForSingleObject(mutex, 0);
-                          if (got == WAIT_OBJECT_0) {
-                              ::ReleaseMutex(mutex);
-                          }
-                          return got;
-                      })
-        .get();
-}
-
-} // namespace
-
-TEST(CommandPromptPolicy, AValueForTheUserOrTheMachineTurnsTheInterpreterAway) {
-    const PolicyValue user(HKEY_CURRENT_USER);
-    const PolicyValue machine(HKEY_LOCAL_MACHINE);
-    const struct {
-        std::optional<DWORD> user, machine;
-        bool disabled;
-    } cases[] = {{{}, {}, false}, {0, 0, false}, {1, {}, true}, {{}, 2, true}};
-    for (const auto& c : cases) {
-        user.set(c.user);
-        machine.set(c.machine);
-        EXPECT_EQ(promptDisabled(), c.disabled) << c.user.value_or(99) << " " << c.machine.value_or(99);
-    }
-    user.set(1, REG_BINARY);
-    machine.set({});
-    EXPECT_FALSE(promptDisabled()) << "a value that is no DWORD is no setting";
-}
-
-TEST(RunMutex, AMutexThatRefusesEveryRightIsStillWaitedOnAndReleased) {
-    const std::string name = "Global\\QuellaryTestRun" + std::to_string(::GetCurrentProcessId());
-    // Wine gives the owner every right that no entry refuses; refusing WRITE_DAC makes "every right" fail here as
-    // it does on Windows for a mutex of another user.
-    const HANDLE other = mutexWithAccess(name, "D:(D;;0x40000;;;WD)(A;;0x100001;;;WD)");
-    ASSERT_NE(other, nullptr);
-    ASSERT_EQ(::CreateMutexA(nullptr, FALSE, name.c_str()), nullptr) << "every right is refused";
-    const RunMutex run = openRunMutex(name);
-    ASSERT_TRUE(run.handle) << run.failure;
-    EXPECT_EQ(::WaitForSingleObject(run.handle.get(), 0), WAIT_OBJECT_0);
-    EXPECT_EQ(waitElsewhere(other), static_cast<DWORD>(WAIT_TIMEOUT)) << "the same mutex, held by this run";
-    EXPECT_TRUE(::ReleaseMutex(run.handle.get()));
-    EXPECT_EQ(waitElsewhere(other), WAIT_OBJECT_0);
-    ::CloseHandle(other);
-}
-
-TEST(RunMutex, MadeAnewAnyUserMayWaitAndReleaseAndOneThatRefusesEvenThatIsAFailure) {
-    const std::string name = "Global\\QuellaryTestRun" + std::to_string(::GetCurrentProcessId());
-    {
-        const RunMutex run = openRunMutex(name);
-        ASSERT_TRUE(run.handle) << run.failure;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        PACL access = nullptr;
-        ASSERT_EQ(::GetSecurityInfo(run.handle.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                    &access, nullptr, &descriptor),
-                  0u);
-        char* text = nullptr;
-        ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
-                                                                           DACL_SECURITY_INFORMATION, &text, nullptr));
-        EXPECT_NE(std::string(text).find("(A;;0x100001;;;AU)"), std::string::npos) << text;
-        ::LocalFree(text);
-        ::LocalFree(descriptor);
-    }
-    const HANDLE closed = mutexWithAccess(name, "D:");
-    ASSERT_NE(closed, nullptr);
-    const RunMutex run = openRunMutex(name);
-    EXPECT_FALSE(run.handle);
-    EXPECT_NE(run.failure.find(name), std::string::npos) << run.failure;
-    ::CloseHandle(closed);
-}
->>>>>>> 9924f88 (Kill command: cmd started with /d; the command prompt policy read for the direct start; the machine-wide run mutex made for every user's run to wait on, opened for waiting where it refuses more, and never a session's instead)
