@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <utility>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -84,13 +83,9 @@ TEST(KillCommand, VerdictLineIsTheSecondLine) {
 TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
     EXPECT_FALSE(promptDisabledBy({}, {}));
     EXPECT_FALSE(promptDisabledBy(0, 0));
-    for (const auto& [user, machine] : {std::pair<std::optional<unsigned long>, std::optional<unsigned long>>{1, {}},
-                                        {{}, 2},
-                                        {0, 1},
-                                        {2, 0},
-                                        {3, {}}}) {
-        EXPECT_TRUE(promptDisabledBy(user, machine)) << user.value_or(99) << " " << machine.value_or(99);
-    }
+    EXPECT_TRUE(promptDisabledBy(1, {}));
+    EXPECT_TRUE(promptDisabledBy({}, 2));
+    EXPECT_TRUE(promptDisabledBy(3, 0)) << "any value but 0";
 }
 
 TEST(KillCommand, Messages) {
