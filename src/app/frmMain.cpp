@@ -10,6 +10,7 @@
 #include "platform/ui.h"
 #include "restart/client_restart.h"
 #include "restart/restart_plan.h"
+#include "termination/prompt_policy.h"
 #include "termination/termination_run.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
@@ -199,6 +200,10 @@ void frmMain::cmdStart_Click() {
         killToolPlace(killToolDirectory_, killToolInWindowsDirectory_, withTrailingBackslash(systemDirectory()));
     settings.resultFileCandidates = resultFileCandidates();
     settings.unattended = startup_.unattended;
+    settings.promptDisabled = promptDisabled();
+    if (const std::optional<ClientEntry> client = readClientEntry()) {
+        settings.clientFolder = client->path;
+    }
     TerminationRun run(std::move(settings), startup_);
     activeRun_ = &run;
     ListOnScreen list(list1());
@@ -215,6 +220,9 @@ void frmMain::cmdStart_Click() {
     }
     if (const std::vector<Unconfirmed> unconfirmed = run.unconfirmed(); !unconfirmed.empty()) {
         messageBox(unconfirmedMessage(unconfirmed), {}, MB_OK, hwnd());
+    }
+    if (const std::vector<UnusableEntry> unusable = run.unusable(); !unusable.empty()) {
+        messageBox(unusableEntriesMessage(unusable), {}, MB_OK, hwnd());
     }
     const std::optional<PruneOutcome> pruned = run.prune(list);
     if (!pruned) {

@@ -4,10 +4,15 @@
 #include "app/app_info.h"
 #include "app/run_log.h"
 #include "app/startup.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/processes.h"
 #include "platform/program.h"
 #include "platform/ui.h"
+#include "termination/run_mutex.h"
+#include "termination/task_entry.h"
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <utility>
@@ -65,17 +70,6 @@ void keepJobIfJoined(TerminationRun::KillCommand& command) {
     }
 }
 
-// Runs share the result file, so only one run at a time on the machine hands tasks to the tool; the session's
-// own namespace serves where the machine-wide one is refused.
-UniqueHandle openRunMutex() {
-    for (const char* name : {"Global\\QuellaryRun", "Local\\QuellaryRun"}) {
-        if (HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name)) {
-            return UniqueHandle(mutex);
-        }
-    }
-    return {};
-}
-
 // The result file, opened as the interpreter's redirection opens it: made anew, empty.
 UniqueFile createResultFile(const std::string& path, SECURITY_ATTRIBUTES* security) {
     return UniqueFile(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, security,
@@ -117,7 +111,8 @@ TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& 
     options.job = command.job.get();
     const std::string& resultFile = outcome_.record.resultFile;
     const std::string& toolPath = settings_.tool.path;
-    if (!needsDirectStart(task) && !needsDirectStart(resultFile) && !needsDirectStart(toolPath)) {
+    if (!settings_.promptDisabled && !needsDirectStart(task) && !needsDirectStart(resultFile) &&
+        !needsDirectStart(toolPath)) {
         options.application = interpreter_;
         command.process = startProgram(commandLine, options);
         keepJobIfJoined(command);
@@ -189,6 +184,7 @@ TerminationRun::TerminationRun(RunSettings settings, RunRecord record) : setting
 const RunOutcome& TerminationRun::run(TaskSheet& list) {
     return guarded([&] {
         handleTasks(list, 0);
+        outcome_.record.unlistedLeftRunning = unlistedPrograms(list);
         beep();
         settleExitCode();
     });
@@ -234,12 +230,82 @@ void TerminationRun::handleTasks(TaskSheet& list, int first) {
     const int count = list.count();
     for (int i = first; i < count; ++i) {
         list.setCurrent(i);
-        outcome_.record.tasks.push_back(killTask(list.text(i)));
-        if (outcome_.record.tasks.back().outcome == TaskOutcome::NotRunning) {
+        const std::string task = list.text(i);
+        // A name no program can have is never handed over: the tool would call it not running.
+        const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
+        outcome_.record.tasks.push_back(
+            entry.kind == EntryKind::Unusable ? TaskRecord{task, TaskOutcome::Unusable, entry.why} : killTask(task));
+        if (outcome_.record.tasks.back().outcome != TaskOutcome::Terminated &&
+            outcome_.record.tasks.back().outcome != TaskOutcome::MayStillRun) {
             list.setTicked(i, false);
         }
     }
+    handleTasksStartedAgain(list, first);
     letOtherRunsGo();
+}
+
+// A watchdog later in the list may have started an ended task again before its own turn came: each task that
+// runs once more is handed to the tool once more, and what then still runs may still be running, never done.
+void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
+    const auto runningAgain = [&](const std::vector<RunningProcess>& running, const TaskRecord& task) {
+        return (task.outcome == TaskOutcome::Terminated || task.outcome == TaskOutcome::NotRunning) &&
+               std::any_of(running.begin(), running.end(),
+                           [&](const RunningProcess& process) { return matchesEntry(process, task.task); });
+    };
+    std::vector<TaskRecord>& tasks = outcome_.record.tasks;
+    const std::vector<RunningProcess> running = runningProcesses();
+    for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
+        if (runningAgain(running, tasks[i])) {
+            const TaskRecord again = killTask(tasks[i].task);
+            if (again.outcome == TaskOutcome::Terminated) {
+                tasks[i] = again;
+                list.setTicked(i, true);
+            }
+        }
+    }
+    const std::vector<RunningProcess> stillRunning = runningProcesses();
+    for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
+        if (runningAgain(stillRunning, tasks[i])) {
+            tasks[i] = mayStillRun(tasks[i].task, "it was started again after it was ended");
+            list.setTicked(i, true);
+        }
+    }
+}
+
+// The programs in the client's folder, or below it, that no entry of the list names; the kill tool is none of
+// them.
+std::vector<std::string> TerminationRun::unlistedPrograms(const TaskSheet& list) const {
+    std::vector<std::string> programs;
+    if (settings_.clientFolder.empty()) {
+        return programs;
+    }
+    const std::wstring folder = longPath(wideText(settings_.clientFolder));
+    const std::wstring tool = longPath(wideText(settings_.tool.path));
+    std::vector<std::wstring> found;
+    for (const RunningProcess& process : runningProcesses()) {
+        const auto listed = [&](int i) { return matchesEntry(process, list.text(i)); };
+        const auto seen = [&](const std::wstring& image) { return sameFileName(image, process.image); };
+        if (process.image.empty() || !liesUnder(process.image, folder) || sameFileName(process.image, tool) ||
+            std::any_of(found.begin(), found.end(), seen)) {
+            continue;
+        }
+        bool named = false;
+        for (int i = 0; i < list.count() && !named; ++i) {
+            named = listed(i);
+        }
+        if (!named) {
+            found.push_back(process.image);
+            programs.push_back(narrowText(process.image));
+        }
+    }
+    return programs;
+}
+
+bool matchesEntry(const RunningProcess& process, std::string_view entry) {
+    if (classifyEntry(utf8FromActiveCodePage(entry)).kind == EntryKind::FullPath) {
+        return !process.image.empty() && sameFileName(process.image, longPath(wideText(entry)));
+    }
+    return sameFileName(process.name, wideText(entry));
 }
 
 void TerminationRun::settleExitCode() {
@@ -256,6 +322,16 @@ std::vector<Unconfirmed> TerminationRun::unconfirmed() const {
         }
     }
     return tasks;
+}
+
+std::vector<UnusableEntry> TerminationRun::unusable() const {
+    std::vector<UnusableEntry> entries;
+    for (const TaskRecord& task : outcome_.record.tasks) {
+        if (task.outcome == TaskOutcome::Unusable) {
+            entries.push_back({task.task, task.reason});
+        }
+    }
+    return entries;
 }
 
 std::optional<PruneOutcome> TerminationRun::prune(TaskSheet& list) {
@@ -341,10 +417,11 @@ void TerminationRun::emptyResultFile() {
 }
 
 void TerminationRun::waitForOtherRuns() {
-    runMutex_ = openRunMutex();
-    if (!runMutex_) {
-        return; // no mutex to be had: the run goes on as runs did before there was one
+    RunMutex mutex = openRunMutex();
+    if (!mutex.handle) {
+        end(mutex.failure, mutex.failure); // without it, the run could read another run's verdicts as its own
     }
+    runMutex_ = std::move(mutex.handle);
     // A run that ended without letting go (it crashed) leaves the mutex abandoned, which counts as taken over.
     const WaitOutcome waited = waitWithEvents(runMutex_.get(), settings_.otherRunBoundMs);
     ownsRunMutex_ = waited == WaitOutcome::Signalled;

@@ -5,8 +5,10 @@
 
 #include "app/run_record.h"
 #include "platform/handles.h"
+#include "platform/processes.h"
 #include "termination/kill_command.h"
 #include "termination/prune.h"
+#include "termination/task_entry.h"
 
 #include <functional>
 #include <optional>
@@ -31,6 +33,10 @@ struct KillToolPlace {
     std::string startDirectory; // the kill command's current directory
 };
 
+// Whether the process is one that the list entry names: by its image's full path for an entry that is a full path
+// (an 8.3 form included), else by its image's file name, each compared as the file system compares names.
+[[nodiscard]] bool matchesEntry(const RunningProcess& process, std::string_view entry);
+
 // A tool in the Windows directory is found by its bare name there; one beside the program by its path, from the
 // system folder, which the interpreter always accepts as its current directory.
 KillToolPlace killToolPlace(const std::string& directory, bool inWindowsDirectory, const std::string& systemFolder);
@@ -40,6 +46,8 @@ struct RunSettings {
     KillToolPlace tool;
     std::vector<std::string> resultFileCandidates;
     bool unattended = false;
+    std::string clientFolder;    // where the client's programs lie; empty where the client has no registry entry
+    bool promptDisabled = false; // the command prompt is refused by policy: the tool is always started directly
     unsigned otherRunBoundMs = 3 * 60 * 1000; // how long the run waits for another one on the machine
     unsigned killToolTimeoutMs = 30000;       // how long one kill may take before the run stops waiting for it
 };
@@ -81,6 +89,8 @@ public:
 
     // The tasks of a finished run that may still be running, and why.
     [[nodiscard]] std::vector<Unconfirmed> unconfirmed() const;
+    // The entries that no program can have, which the run never handed over, and why.
+    [[nodiscard]] std::vector<UnusableEntry> unusable() const;
 
     // The pruning pass after the run; nothing when a list operation failed, and the outcome is then the error
     // report's.
@@ -104,6 +114,8 @@ private:
     const RunOutcome& guarded(const std::function<void()>& phase);
     // Every task from `first` on, holding the machine's run.
     void handleTasks(TaskSheet& list, int first);
+    void handleTasksStartedAgain(TaskSheet& list, int first);
+    [[nodiscard]] std::vector<std::string> unlistedPrograms(const TaskSheet& list) const;
     void settleExitCode();
     KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
     void waitForOtherRuns();

@@ -111,14 +111,16 @@ Launch AppDir::quellary(const std::string& arguments) const {
     return launch;
 }
 
-RunningTask::RunningTask(const AppDir& app, const std::string& name) {
+RunningTask::RunningTask(const AppDir& app, const std::string& name, const std::string& watched) {
     // Each task in a folder of its own, so that several processes can run under one name.
     static int counter = 0;
     const std::string folder = app.path() + "\\..\\task" + std::to_string(++counter);
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string exe = folder + "\\" + name;
     ::CopyFileA((binDirectory() + "\\task_standin.exe").c_str(), exe.c_str(), FALSE);
-    std::string commandLine = "\"" + exe + "\"";
+    char full[MAX_PATH];
+    image_ = std::string(full, ::GetFullPathNameA(exe.c_str(), MAX_PATH, full, nullptr));
+    std::string commandLine = "\"" + exe + "\" " + watched;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),

@@ -52,10 +52,12 @@ private:
     std::string windir_;
 };
 
-// A copy of task_standin.exe running under a task's name, ended with the object if still running.
+// A copy of task_standin.exe running under a task's name, ended with the object if still running; given
+// `watched`, a command line, it is that program's watchdog.
 class RunningTask {
 public:
-    RunningTask(const AppDir& app, const std::string& name);
+    RunningTask(const AppDir& app, const std::string& name, const std::string& watched = {});
+    [[nodiscard]] std::string image() const { return image_; }
     ~RunningTask();
     RunningTask(const RunningTask&) = delete;
     RunningTask& operator=(const RunningTask&) = delete;
@@ -66,6 +68,7 @@ public:
 
 private:
     PROCESS_INFORMATION info_{};
+    std::string image_;
 };
 
 // Ids of the running processes with that image name (any case), and ending them.

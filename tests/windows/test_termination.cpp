@@ -310,4 +310,26 @@ TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLine) {
     EXPECT_EQ(outcome.why, outcome.box);
 }
 
+TEST_F(Run, ATaskAWatchdogStartsAgainIsEndedAgainAndProgramsOfTheClientTheListLacksAreFound) {
+    app.installTo("task_standin.exe", app.path(), "cvagent.exe");
+    RunningTask watchdog(app, "cvwatchdog.exe", "\"" + app.file("cvagent.exe") + "\"");
+    RunningTask extra(app, "cvextra.exe");
+    ASSERT_TRUE(waitUntil([] { return processesNamed("cvagent.exe").size() == 1; }));
+    RunSettings s = settings();
+    char folder[MAX_PATH];
+    s.clientFolder = std::string(folder, ::GetFullPathNameA((app.path() + "\\..").c_str(), MAX_PATH, folder, nullptr));
+    Sheet list({"cvagent.exe", "cvwatchdog.exe", "cvnone.exe"});
+    TerminationRun run(s, {});
+
+    const RunOutcome& outcome = run.run(list);
+    EXPECT_EQ(outcome.exitCode, exitUnlistedRun);
+    EXPECT_EQ(outcomes(outcome.record),
+              "task cvagent.exe: terminated\r\ntask cvwatchdog.exe: terminated\r\ntask cvnone.exe: not running\r\n"
+              "unlisted program " +
+                  extra.image() + ": left running\r\n");
+    EXPECT_TRUE(processesNamed("cvagent.exe").empty()) << "the watchdog's new task was left running";
+    EXPECT_EQ(outcome.record.unlistedLeftRunning, std::vector<std::string>{extra.image()});
+    EXPECT_FALSE(extra.endsWithin(0ms));
+}
+
 } // namespace

@@ -1,0 +1,43 @@
+// The running processes that a run may end, and how a task list entry names them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellary {
+
+struct RunningProcess {
+    DWORD id = 0;
+    std::wstring name;  // the image's file name
+    std::wstring image; // the image's full path, in its long form; empty where it cannot be read
+};
+
+// A user's run keeps to its own session: on a terminal server another user's processes are not this user's to
+// end. A run in session 0 (a service, a deployment agent, a task run whether the user is logged on or not)
+// reaches every session, as a deployment before an update needs.
+[[nodiscard]] constexpr bool withinReach(DWORD ownSession, DWORD session) {
+    return ownSession == 0 || session == ownSession;
+}
+
+// Every running process within this process's reach, this process left out. Empty when the system gives no
+// list.
+[[nodiscard]] std::vector<RunningProcess> runningProcesses();
+
+// Names and paths compare as the file system compares them: ordinal, with the system's own case table, so that
+// "CVÄGENT.EXE" is "cvägent.exe" but Turkish İ is not i, nor ß SS.
+[[nodiscard]] bool sameFileName(std::wstring_view a, std::wstring_view b);
+
+// Whether the file lies in the folder or in one below it; both full paths in their long forms.
+[[nodiscard]] bool liesUnder(std::wstring_view path, std::wstring_view folder);
+
+// Between the program's narrow texts (in the active code page) and the system's UTF-16 ones.
+[[nodiscard]] std::wstring wideText(std::string_view text);
+[[nodiscard]] std::string narrowText(std::wstring_view text);
+
+// The long form of a path that exists ("C:\PROGRA~1\x.exe" as "C:\Program Files\x.exe"), else the path itself.
+[[nodiscard]] std::wstring longPath(const std::wstring& path);
+
+} // namespace quellary
