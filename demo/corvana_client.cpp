@@ -13,8 +13,9 @@
 namespace {
 
 constexpr char windowClass[] = "CorvanaStandIn";
-// Copies of the task stand-in under names from Quellary's default task list, beside this program.
-constexpr std::array<const char*, 3> taskNames{"cvagent.exe", "cvmail.exe", "cvtray.exe"};
+// Copies of the task stand-in beside this program: three under names from Quellary's default task list, and one
+// that an update of the client brought and the list does not name.
+constexpr std::array<const char*, 4> taskNames{"cvagent.exe", "cvmail.exe", "cvtray.exe", "cvlink.exe"};
 
 std::string lockPath;
 quellary::UniqueFile lockFile;

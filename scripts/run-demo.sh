@@ -21,7 +21,7 @@ mkdir -p "$app_dir" "$client_dir" "$shots"
 cp "$bin/quellary.exe" "$bin/endprocx.exe" "$app_dir/"
 wine "$bin/write_task_list.exe" 'C:\Quellary\quellary.ini' >>"$log" 2>&1
 cp "$bin/cvclient.exe" "$client_dir/"
-for task in cvagent cvmail cvtray; do
+for task in cvagent cvmail cvtray cvlink; do
     cp "$bin/task_standin.exe" "$client_dir/$task.exe"
 done
 

@@ -37,7 +37,7 @@ cp "$bin/quellary.exe" "$bin/endprocx.exe" "$bare/"
 "$here/with-wine.sh" wine "$bin/write_task_list.exe" 'C:\Program Files\Quellary\quellary.ini' >/dev/null 2>&1
 [ -s "$app/quellary.ini" ] || { echo "standard-user: the task list could not be written" >&2; exit 1; }
 cp "$bin/cvclient.exe" "$client/"
-for task in cvagent cvmail cvtray; do
+for task in cvagent cvmail cvtray cvlink; do
     cp "$bin/task_standin.exe" "$client/$task.exe"
 done
 rm -f "$drive_c/windows/endprocx.exe" "$drive_c/killed.lst"
