@@ -283,17 +283,13 @@ std::vector<std::string> TerminationRun::unlistedPrograms(const TaskSheet& list)
     const std::wstring tool = longPath(wideText(settings_.tool.path));
     std::vector<std::wstring> found;
     for (const RunningProcess& process : runningProcesses()) {
-        const auto listed = [&](int i) { return matchesEntry(process, list.text(i)); };
         const auto seen = [&](const std::wstring& image) { return sameFileName(image, process.image); };
-        if (process.image.empty() || !liesUnder(process.image, folder) || sameFileName(process.image, tool) ||
-            std::any_of(found.begin(), found.end(), seen)) {
-            continue;
+        bool leftOut = !process.image.empty() && liesUnder(process.image, folder) &&
+                       !sameFileName(process.image, tool) && std::none_of(found.begin(), found.end(), seen);
+        for (int i = 0; leftOut && i < list.count(); ++i) {
+            leftOut = !matchesEntry(process, list.text(i));
         }
-        bool named = false;
-        for (int i = 0; i < list.count() && !named; ++i) {
-            named = listed(i);
-        }
-        if (!named) {
+        if (leftOut) {
             found.push_back(process.image);
             programs.push_back(narrowText(process.image));
         }
@@ -309,7 +305,7 @@ bool matchesEntry(const RunningProcess& process, std::string_view entry) {
 }
 
 void TerminationRun::settleExitCode() {
-    outcome_.exitCode = !unconfirmed().empty()                         ? exitTasksMayRun
+    outcome_.exitCode = !unconfirmed().empty() || !unusable().empty()  ? exitTasksMayRun
                         : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
                                                                        : exitDone;
 }

@@ -127,7 +127,7 @@ TEST_F(Run, VerdictsUntickWhatWasNotRunningAndThePruningKeepsWhatWasEnded) {
     EXPECT_EQ(list.texts, std::vector<std::string>{"cvkeep.exe"});
 }
 
-TEST_F(Run, EveryNameReachesTheToolInListOrderAndAResultFileHeldAMomentIsWaitedFor) {
+TEST_F(Run, EveryNameButOnesNoProgramCanHaveReachesTheToolInListOrderAndAHeldResultFileIsWaitedFor) {
     const std::string log = app.file("tool.log");
     RunSettings s = settings("log");
     ::SetEnvironmentVariableA("QUELLARY_FAKE_KILLTOOL_LOG", log.c_str());
@@ -147,11 +147,13 @@ TEST_F(Run, EveryNameReachesTheToolInListOrderAndAResultFileHeldAMomentIsWaitedF
             ::CloseHandle(held);
         }
     });
-    Sheet list({"b.exe", "a b.exe", "", "A&B%x%.exe", "c.exe"});
+    Sheet list({"b.exe", "a b.exe", "", "cv*.exe", "A&B%x%.exe", "c.exe"});
     TerminationRun run(s, {});
     const int exitCode = run.run(list).exitCode;
     scanner.join();
-    EXPECT_EQ(exitCode, exitDone) << "a held result file ended the run";
+    EXPECT_EQ(exitCode, exitTasksMayRun) << "a held result file ended the run, or a wildcard passed for a name";
+    EXPECT_EQ(run.unusable().size(), 1u);
+    EXPECT_NE(formatRunRecord(run.outcome().record).find("task cv*.exe: not a program name"), std::string::npos);
     // Through the interpreter the blank before the redirection reaches the tool too; a name the interpreter
     // would take apart goes to the tool directly.
     EXPECT_EQ(readFile(log), "[b.exe ]\n[a b.exe ]\n[ ]\n[A&B%x%.exe]\n[c.exe ]\n");
