@@ -34,9 +34,10 @@ void CheckList::setTicked(int index, bool ticked) {
 }
 
 void CheckList::appendTicked(const std::vector<std::string>& texts) {
-    // Nothing is drawn until all are in, the ticks are set in one call (-1: every item), and the column is fitted
-    // once for all of them: each fitting measures every item.
+    // Nothing is drawn until all are in, the ticks of a list filled from empty are set in one call (-1: every item),
+    // and the column is fitted once for all of them: each fitting measures every item.
     ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    const int first = count();
     for (const std::string& text : texts) {
         std::string copy(text);
         LVITEMA item{};
@@ -45,7 +46,13 @@ void CheckList::appendTicked(const std::vector<std::string>& texts) {
         item.pszText = copy.data();
         ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
-    setTicked(-1, true);
+    if (first == 0) {
+        setTicked(-1, true);
+    } else {
+        for (int i = first; i < count(); ++i) {
+            setTicked(i, true);
+        }
+    }
     ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     fitColumn();
 }

@@ -17,7 +17,7 @@ public:
     [[nodiscard]] std::string text(int index) const;
     [[nodiscard]] bool isTicked(int index) const;
     void setTicked(int index, bool ticked);
-    // Appends the items, each ticked.
+    // Appends the items, each ticked; the items already there keep their ticks.
     void appendTicked(const std::vector<std::string>& texts);
     void remove(int index);
     // The selected item, or -1 when there is none. Unlike the focused item, the selection stays on its

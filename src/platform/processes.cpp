@@ -6,8 +6,6 @@
 
 namespace quellary {
 
-namespace {
-
 std::wstring imagePath(DWORD id) {
     const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     if (!process) {
@@ -26,8 +24,6 @@ std::wstring imagePath(DWORD id) {
         path.resize(path.size() * 2);
     }
 }
-
-} // namespace
 
 std::vector<RunningProcess> runningProcesses() {
     std::vector<RunningProcess> processes;

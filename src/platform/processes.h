@@ -37,6 +37,9 @@ struct RunningProcess {
 [[nodiscard]] std::wstring wideText(std::string_view text);
 [[nodiscard]] std::string narrowText(std::wstring_view text);
 
+// The full path of a running process's image in its long form; empty where it cannot be read.
+[[nodiscard]] std::wstring imagePath(DWORD processId);
+
 // The long form of a path that exists ("C:\PROGRA~1\x.exe" as "C:\Program Files\x.exe"), else the path itself.
 [[nodiscard]] std::wstring longPath(const std::wstring& path);
 

@@ -88,7 +88,8 @@ TEST(SelectTargets, SparesItselfItsCallersAndTheSystem) {
     };
     const auto kinds = [&](std::string_view name) {
         std::vector<std::pair<std::uint32_t, TargetKind>> out;
-        for (const Target& t : selectTargets(processes, name, 1200)) {
+        const auto named = [&](const ProcessEntry& p) { return sameImageName(p.imageName, name); };
+        for (const Target& t : selectTargets(processes, named, 1200)) {
             out.emplace_back(t.pid, t.kind);
         }
         return out;

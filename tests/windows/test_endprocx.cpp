@@ -233,6 +233,21 @@ TEST_F(EndprocxTest, EndsATaskWhateverTheCaseOfItsName) {
     RecordProperty("kill_through_cmd_ms", static_cast<int>(run.ms));
 }
 
+TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOneFile) {
+    const std::size_t umlaut = startTask("cvägent.exe");
+    const std::size_t dotless = startTask("cvi.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("CVÄGENT.EXE"), "Killed"));
+    EXPECT_FALSE(alive(umlaut));
+    EXPECT_TRUE(hasVerdict(killThroughCmd("CVİ.EXE"), "found")) << "Turkish İ is not I";
+    EXPECT_TRUE(alive(dotless));
+
+    const std::size_t byPath = startTask("cvfull.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd(dir_ + "elsewhere\\cvfull.exe"), "found"));
+    EXPECT_TRUE(alive(byPath));
+    EXPECT_TRUE(hasVerdict(killThroughCmd(dir_ + "TASKS\\CVFULL.EXE"), "Killed"));
+    EXPECT_FALSE(alive(byPath));
+}
+
 TEST_F(EndprocxTest, EndsEveryProcessOfTheNameAndNoOther) {
     const std::size_t a = startTask("cvmulti.exe");
     const std::size_t b = startTask("cvmulti.exe");

@@ -4,6 +4,7 @@
 #include "app/task_list.h"
 #include "app_dir.h"
 #include "client_registry.h"
+#include "platform/processes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,8 @@ using namespace quellary::main_window;
 
 namespace {
 
-// The client's stand-in and the task programs it starts.
-const std::vector<std::string> clientTasks{"cvagent.exe", "cvmail.exe", "cvtray.exe"};
+// The client's stand-in and the task programs it starts; the default list lacks the last.
+const std::vector<std::string> clientTasks{"cvagent.exe", "cvmail.exe", "cvtray.exe", "cvlink.exe"};
 constexpr char clientProgram[] = "cvclient.exe";
 constexpr char clientWindowClass[] = "CorvanaStandIn";
 
@@ -47,8 +48,8 @@ protected:
         }
     }
 
-    // Presses Start and waits for the done state, answering the box an empty list brings. False when the
-    // run showed anything else or did not finish.
+    // Presses Start and waits for the done state, answering the box an empty list brings and agreeing to end
+    // programs of the client that the list lacks. False when the run showed anything else or did not finish.
     testing::AssertionResult runToDone(Program& program, HWND main) {
         if (!press(main, idCmdStart)) {
             return testing::AssertionFailure() << "Start could not be pressed";
@@ -58,8 +59,13 @@ protected:
             [&] {
                 for (HWND box : program.windows("#32770")) {
                     const std::string title = text(box);
+                    const std::string prompt = messageBoxPrompt(box);
+                    if (title == "Quellary" && prompt.starts_with("This program of Corvana is running")) {
+                        answer(box, IDYES);
+                        continue;
+                    }
                     if (title != "Ready To Restart Corvana") {
-                        unexpected = title + ": " + messageBoxPrompt(box);
+                        unexpected = title + ": " + prompt;
                     }
                     answer(box, IDOK);
                 }
@@ -101,6 +107,13 @@ void ProgramRestart::clearAndRestart(const std::string& clientDir, const std::st
         listed.push_back(item.text);
         EXPECT_TRUE(item.ticked) << item.text;
     }
+    char folder[MAX_PATH];
+    const std::string unlisted =
+        std::string(folder, ::GetFullPathNameA(clientDir.c_str(), MAX_PATH, folder, nullptr)) + "\\cvlink.exe";
+    ASSERT_EQ(listed.size(), 5u);
+    EXPECT_TRUE(quellary::sameFileName(quellary::wideText(listed.back()), quellary::wideText(unlisted)))
+        << listed.back() << " is not " << unlisted;
+    listed.pop_back();
     EXPECT_EQ(listed, (std::vector<std::string>{"cvagent.exe", "cvclient.exe", "cvmail.exe", "cvtray.exe"}));
     EXPECT_TRUE(client.waitForExit(5s).has_value());
     for (const std::string& task : clientTasks) {
@@ -122,6 +135,14 @@ void ProgramRestart::clearAndRestart(const std::string& clientDir, const std::st
         return std::all_of(clientTasks.begin(), clientTasks.end(),
                            [](const std::string& task) { return processesNamed(task).size() == 1; });
     }));
+
+    // Unattended, nobody can be asked, and a program the list lacks may be left out on purpose: it runs on.
+    Launch unattended = quellaryLaunch;
+    unattended.arguments = "START";
+    Program run(unattended);
+    EXPECT_EQ(run.waitForExit(60s), 3u);
+    EXPECT_EQ(processesNamed("cvlink.exe").size(), 1u);
+    EXPECT_TRUE(processesNamed("cvagent.exe").empty());
 }
 
 TEST_F(ProgramRestart, StartClearsTheClientsTasksAndRestartBringsTheClientBack) {

@@ -332,6 +332,12 @@ TEST_F(Run, ATaskAWatchdogStartsAgainIsEndedAgainAndProgramsOfTheClientTheListLa
     EXPECT_TRUE(processesNamed("cvagent.exe").empty()) << "the watchdog's new task was left running";
     EXPECT_EQ(outcome.record.unlistedLeftRunning, std::vector<std::string>{extra.image()});
     EXPECT_FALSE(extra.endsWithin(0ms));
+
+    EXPECT_EQ(run.endUnlisted(list).exitCode, exitDone);
+    EXPECT_TRUE(extra.endsWithin(1s));
+    EXPECT_EQ(list.texts, (std::vector<std::string>{"cvagent.exe", "cvwatchdog.exe", "cvnone.exe", extra.image()}));
+    EXPECT_EQ(outcome.record.tasks.back().outcome, TaskOutcome::Terminated);
+    EXPECT_TRUE(outcome.record.unlistedLeftRunning.empty());
 }
 
 } // namespace

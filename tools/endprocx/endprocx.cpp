@@ -1,11 +1,14 @@
 // endprocx.exe: ends every running process of one image name and reports the outcome in two lines.
 #include "kill_report.h"
 #include "platform/handles.h"
+#include "platform/processes.h"
+#include "termination/task_entry.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdint>
 #include <iterator>
 #include <new>
@@ -148,8 +151,38 @@ void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, Ki
     }
 }
 
+std::wstring wide(std::string_view utf8Text) {
+    const int length = static_cast<int>(utf8Text.size());
+    std::wstring out(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), length, nullptr, 0)),
+                     L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), length, out.data(), static_cast<int>(out.size()));
+    return out;
+}
+
+// What the task's name names, as Windows opens files: a full path the processes started from that file (its 8.3
+// form included), a name the processes of that image name, case folded by the system's table ("CVÄGENT.EXE" is
+// "cvägent.exe"). Only processes within the tool's reach count: its own session, or every one from session 0.
+std::function<bool(const ProcessEntry&)> namedBy(const std::string& taskName) {
+    DWORD ownSession = 0;
+    ::ProcessIdToSessionId(::GetCurrentProcessId(), &ownSession);
+    const bool fullPath = quellary::classifyEntry(taskName).kind == quellary::EntryKind::FullPath;
+    const std::wstring name = fullPath ? quellary::longPath(wide(taskName)) : wide(taskName);
+    return [=](const ProcessEntry& process) {
+        DWORD session = 0;
+        if (!::ProcessIdToSessionId(process.pid, &session) || !quellary::withinReach(ownSession, session)) {
+            return false;
+        }
+        if (!fullPath) {
+            return quellary::sameFileName(wide(process.imageName), name);
+        }
+        const std::wstring image = quellary::imagePath(process.pid);
+        return !image.empty() && quellary::sameFileName(image, name);
+    };
+}
+
 Report killTask(const std::string& taskName) {
     const DWORD self = ::GetCurrentProcessId();
+    const std::function<bool(const ProcessEntry&)> named = namedBy(taskName);
     const ULONGLONG deadline = ::GetTickCount64() + waitBoundMs;
     KillCounts counts;
     std::unordered_set<DWORD> handled;
@@ -166,7 +199,7 @@ Report killTask(const std::string& taskName) {
         }
         std::vector<UniqueHandle> told;
         bool newcomers = false;
-        for (const endprocx::Target& target : endprocx::selectTargets(list.entries, taskName, self)) {
+        for (const endprocx::Target& target : endprocx::selectTargets(list.entries, named, self)) {
             if (!handled.insert(target.pid).second) {
                 continue;
             }

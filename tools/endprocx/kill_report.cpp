@@ -115,13 +115,13 @@ bool isSystemProcess(std::uint32_t pid, std::string_view imageName) noexcept {
            std::any_of(names.begin(), names.end(), [&](std::string_view n) { return sameImageName(n, imageName); });
 }
 
-std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes, std::string_view taskName,
-                                  std::uint32_t selfPid) {
+std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes,
+                                  const std::function<bool(const ProcessEntry&)>& named, std::uint32_t selfPid) {
     const std::vector<std::uint32_t> callers = callerChain(selfPid, processes);
     std::vector<Target> targets;
     for (const ProcessEntry& p : processes) {
         // The tool itself is no task: it ends on its own a moment later, so it neither counts nor blocks "Killed".
-        if (p.pid == selfPid || !sameImageName(p.imageName, taskName)) {
+        if (p.pid == selfPid || !named(p)) {
             continue;
         }
         TargetKind kind = TargetKind::kill;

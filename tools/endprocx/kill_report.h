@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,8 @@ namespace endprocx {
 // the command interpreter leaves of it. Empty when no name was given.
 [[nodiscard]] std::string taskNameFromCommandLine(std::string_view commandLine);
 
-// Image names compare like Windows file names: exact, ASCII letters without regard to case, no wildcards.
+// The system's own process names compare exactly, ASCII letters without regard to case, no wildcards. (A task's
+// name compares as the file system compares names, which needs the system's case table: the tool's Windows side.)
 [[nodiscard]] bool sameImageName(std::string_view a, std::string_view b) noexcept;
 
 struct ProcessEntry {
@@ -37,8 +39,9 @@ struct Target {
     TargetKind kind = TargetKind::kill;
 };
 
-// Every process of that name except the tool itself, each marked whether it may be ended.
-[[nodiscard]] std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes, std::string_view taskName,
+// Every process that the task's name names except the tool itself, each marked whether it may be ended.
+[[nodiscard]] std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes,
+                                                const std::function<bool(const ProcessEntry&)>& named,
                                                 std::uint32_t selfPid);
 
 // What became of each process of that name; every process counts in exactly one field.
