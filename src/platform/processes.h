@@ -1,6 +1,8 @@
 // The running processes that a run may end, and how a task list entry names them.
 #pragma once
 
+#include "platform/sessions.h"
+
 #include <windows.h>
 
 #include <string>
@@ -14,13 +16,6 @@ struct RunningProcess {
     std::wstring name;  // the image's file name
     std::wstring image; // the image's full path, in its long form; empty where it cannot be read
 };
-
-// A user's run keeps to its own session: on a terminal server another user's processes are not this user's to
-// end. A run in session 0 (a service, a deployment agent, a task run whether the user is logged on or not)
-// reaches every session, as a deployment before an update needs.
-[[nodiscard]] constexpr bool withinReach(DWORD ownSession, DWORD session) {
-    return ownSession == 0 || session == ownSession;
-}
 
 // Every running process within this process's reach, this process left out. Empty when the system gives no
 // list.
