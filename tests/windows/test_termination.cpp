@@ -297,6 +297,14 @@ TEST_F(Run, NowhereToWriteTheVerdictsEndsTheRunUntried) {
                                "\r\nNo task was handed to the kill tool.");
     EXPECT_EQ(outcome.why, outcome.box);
     EXPECT_EQ(readFile(log), "");
+    // The box is the main window's to show, once the run has let go: no box waits for a person while other runs
+    // on the machine wait for this one.
+    bool free = false;
+    std::thread([&] {
+        const UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, "Global\\QuellaryRun"));
+        free = ::WaitForSingleObject(mutex.get(), 0) == WAIT_OBJECT_0 && ::ReleaseMutex(mutex.get());
+    }).join();
+    EXPECT_TRUE(free);
 }
 
 TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLine) {
