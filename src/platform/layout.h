@@ -54,6 +54,10 @@ struct ControlSpec {
     const Rgb* foreground = nullptr;
     std::string_view container{}; // a frame whose client corner `rect` is measured from; empty: the form
     int linePixels = 0;           // a Line's thickness in pixels
+    // The control a label names. A screen reader names a control without text of its own by the label just
+    // before it in z-order, so the label is made just before that control; it takes no tab stop, so the tab
+    // order stays as the table gives it.
+    std::string_view labelFor{};
 };
 
 enum class FrameStyle {

@@ -360,16 +360,25 @@ SIZE Form::windowSize(int dpi) const {
 }
 
 void Form::buildControls() {
-    // Creation order is the tab order; decorations go first so that nothing covers them.
+    // Creation order is the tab order; decorations go first so that nothing covers them, and a label comes just
+    // before the control it names.
+    const auto place = [this](const ControlSpec& c) {
+        if (isDecoration(c.kind)) {
+            return std::pair{-1, 0};
+        }
+        for (const ControlSpec& named : spec_.controls) {
+            if (!c.labelFor.empty() && named.name == c.labelFor) {
+                return std::pair{named.tabIndex, 0};
+            }
+        }
+        return std::pair{c.tabIndex, 1};
+    };
     std::vector<std::size_t> order(spec_.controls.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        const ControlSpec& x = spec_.controls[a];
-        const ControlSpec& y = spec_.controls[b];
-        return (isDecoration(x.kind) ? -1 : x.tabIndex) < (isDecoration(y.kind) ? -1 : y.tabIndex);
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return place(spec_.controls[a]) < place(spec_.controls[b]); });
 
     fontSpecs_.assign(spec_.controls.size(), FontSpec{});
     fonts_.clear();

@@ -30,7 +30,10 @@ inline constexpr std::array<ControlSpec, 3> controls{{
      {},
      true,
      &darkGreen,
-     &yellow},
+     &yellow,
+     {},
+     0,
+     "txtTaskList"},
 }};
 
 inline constexpr FormSpec form{"QuellaryHowTo",

@@ -68,14 +68,16 @@ protected:
     }
 };
 
-TEST_F(LayoutFit, EveryCaptionOfTheMainWindowFits) {
+TEST_F(LayoutFit, EveryCaptionOfTheMainWindowFitsAndTheListIsNamedByItsLabel) {
     Form main(main_window::form);
     expectCaptionsFit(main, main_window::form);
+    EXPECT_EQ(::GetWindow(main.control(main_window::idList1), GW_HWNDPREV), main.control(main_window::idLabel1));
 }
 
-TEST_F(LayoutFit, EveryCaptionOfTheHelpWindowFits) {
+TEST_F(LayoutFit, EveryCaptionOfTheHelpWindowFitsAndTheFileIsNamedByItsLabel) {
     Form help(help_window::form);
     expectCaptionsFit(help, help_window::form);
+    EXPECT_EQ(::GetWindow(help.control(help_window::idTxtTaskList), GW_HWNDPREV), help.control(help_window::idLabel1));
 }
 
 TEST_F(LayoutFit, EveryCaptionOfTheAboutBoxFits) {
