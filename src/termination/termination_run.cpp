@@ -183,7 +183,7 @@ TerminationRun::TerminationRun(RunSettings settings, RunRecord record) : setting
 
 const RunOutcome& TerminationRun::run(TaskSheet& list) {
     return guarded([&] {
-        handleTasks(list, 0);
+        handleTasks(list, 0, {});
         outcome_.record.unlistedLeftRunning = unlistedPrograms(list);
         beep();
         settleExitCode();
@@ -192,11 +192,14 @@ const RunOutcome& TerminationRun::run(TaskSheet& list) {
 
 const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
     return guarded([&] {
+        // Listed by their file names, which the list shows whole; handed over by their paths, which name exactly
+        // the programs found.
         const int first = list.count();
-        for (const std::string& program : std::exchange(outcome_.record.unlistedLeftRunning, {})) {
-            list.append(program);
+        const std::vector<std::string> programs = std::exchange(outcome_.record.unlistedLeftRunning, {});
+        for (const std::string& program : programs) {
+            list.append(program.substr(program.find_last_of('\\') + 1));
         }
-        handleTasks(list, first);
+        handleTasks(list, first, programs);
         settleExitCode();
     });
 }
@@ -215,7 +218,7 @@ const RunOutcome& TerminationRun::guarded(const std::function<void()>& phase) {
     return outcome_;
 }
 
-void TerminationRun::handleTasks(TaskSheet& list, int first) {
+void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<std::string>& handedOver) {
     stepMark_ = markTasks;
     interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(settings_.osFamily));
     // Choosing the result file makes it anew: never while another run reads its verdicts from it.
@@ -230,7 +233,7 @@ void TerminationRun::handleTasks(TaskSheet& list, int first) {
     const int count = list.count();
     for (int i = first; i < count; ++i) {
         list.setCurrent(i);
-        const std::string task = list.text(i);
+        const std::string task = handedOver.empty() ? list.text(i) : handedOver.at(static_cast<std::size_t>(i - first));
         // A name no program can have is never handed over: the tool would call it not running.
         const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
         outcome_.record.tasks.push_back(

@@ -83,8 +83,8 @@ public:
     // exitDone, exitTasksMayRun or exitUnlistedRun when every task was handled, else with exitNotCarriedOut.
     const RunOutcome& run(TaskSheet& list);
 
-    // After a run that found programs of the client that the list lacks: hands each to the kill tool as a listed
-    // task, appended to the list.
+    // After a run that found programs of the client that the list lacks: hands each to the kill tool by its full
+    // path as a listed task, appended to the list by its file name.
     const RunOutcome& endUnlisted(TaskSheet& list);
 
     // The tasks of a finished run that may still be running, and why.
@@ -112,8 +112,8 @@ public:
 private:
     // Runs a phase of the run; whatever ends it early leaves the outcome saying how.
     const RunOutcome& guarded(const std::function<void()>& phase);
-    // Every task from `first` on, holding the machine's run.
-    void handleTasks(TaskSheet& list, int first);
+    // Every task from `first` on, holding the machine's run: the list's texts, or what `handedOver` gives for each.
+    void handleTasks(TaskSheet& list, int first, const std::vector<std::string>& handedOver);
     void handleTasksStartedAgain(TaskSheet& list, int first);
     [[nodiscard]] std::vector<std::string> unlistedPrograms(const TaskSheet& list) const;
     void settleExitCode();

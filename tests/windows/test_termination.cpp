@@ -343,7 +343,8 @@ TEST_F(Run, ATaskAWatchdogStartsAgainIsEndedAgainAndProgramsOfTheClientTheListLa
 
     EXPECT_EQ(run.endUnlisted(list).exitCode, exitDone);
     EXPECT_TRUE(extra.endsWithin(1s));
-    EXPECT_EQ(list.texts, (std::vector<std::string>{"cvagent.exe", "cvwatchdog.exe", "cvnone.exe", extra.image()}));
+    EXPECT_EQ(list.texts, (std::vector<std::string>{"cvagent.exe", "cvwatchdog.exe", "cvnone.exe", "cvextra.exe"}));
+    EXPECT_EQ(outcome.record.tasks.back().task, extra.image());
     EXPECT_EQ(outcome.record.tasks.back().outcome, TaskOutcome::Terminated);
     EXPECT_TRUE(outcome.record.unlistedLeftRunning.empty());
 }
