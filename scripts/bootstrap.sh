@@ -6,7 +6,7 @@ packages=(
     cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine fonts-liberation2 xvfb xauth x11-utils imagemagick zip python3 util-linux
-    clang-format clang-tidy
+    clang-format clang-tidy wixl msitools
 )
 
 missing=()

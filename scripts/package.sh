@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Builds the release archive: quellary.exe, endprocx.exe and a short user guide.
+# Builds the release archive (quellary.exe, endprocx.exe and a short user guide) and the Windows Installer package
+# (the same files, the default task list, a Start-menu shortcut and the entry among the installed programs).
+#   scripts/package.sh <windows build directory> <output directory> [version]
+# The version is the build's project(VERSION) unless given (the tests build an older package that way). Needs
+# WINEPREFIX: the default task list is written by the program's own code, under Wine.
 set -euo pipefail
 build=$1
 out=$2
-# The version the build was configured with: project(VERSION), as the executables carry it.
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+here=$(cd "$(dirname "$0")" && pwd)
+: "${WINEPREFIX:?package: WINEPREFIX must name a private Wine prefix}"
+version=${3:-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")}
 [ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
+maker=$(sed -n 's/^#define QUELLARY_COMPANY_NAME "\(.*\)"$/\1/p' "$build/generated/res/version.h")
+[ -n "$maker" ] || { echo "package: no maker in $build/generated/res/version.h" >&2; exit 1; }
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/bin/quellary.exe" "$build/bin/endprocx.exe" "$stage/"
@@ -21,11 +28,26 @@ Quellary ends every running task of the Corvana client, so that the client can b
 4. Press Restart to start the client again.
 
 Unattended: "quellary.exe START" runs without a window. Exit code 0: done; 1: some task may still be
-running; 2: the run could not be carried out.
+running; 2: the run could not be carried out; 3: the listed tasks were all handled, but programs of the
+client that the list does not name still run.
 TEXT
 sed -i 's/$/\r/' "$stage/README.txt"
 mkdir -p "$out"
-zip_path=$(cd "$out" && pwd)/quellary-$version-win64.zip
+out=$(cd "$out" && pwd)
+zip_path=$out/quellary-$version-win64.zip
 rm -f "$zip_path"
 (cd "$stage" && zip -q -X "$zip_path" quellary.exe endprocx.exe README.txt)
 echo "package: $zip_path"
+
+# The package also installs the default task list and carries the icon for the installed programs' entry.
+WINEDLLOVERRIDES=mscoree,mshtml= wine "$build/bin/write_task_list.exe" "Z:${stage//\//\\}\\quellary.ini" >/dev/null 2>&1
+[ -s "$stage/quellary.ini" ] || { echo "package: the default task list could not be written" >&2; exit 1; }
+cp "$here/../src/res/quellary.ico" "$stage/"
+msi_path=$out/quellary-$version-x64.msi
+rm -f "$msi_path"
+# wixl finds the files only by paths relative to where it runs.
+(cd "$stage" && wixl -a x64 -D Version="$version" -D Maker="$maker" -D Stage=. -o "$msi_path" "$here/../package/quellary.wxs")
+grep -v -e '^--' -e '^$' "$here/../package/list-tables.sql" | while IFS= read -r statement; do
+    msibuild "$msi_path" -q "$statement"
+done
+echo "package: $msi_path"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command as a standard user of Windows 10/11 would meet Wine: in a prefix of its own whose C:\,
 # C:\windows, C:\Program Files and installation folders are read-only, with every Wine process (wineserver
-# included) started without the capabilities that let root ignore file permissions. Quellary, its kill tool and
-# the stand-in client are installed read-only under C:\Program Files first.
+# included) started without the capabilities that let root ignore file permissions. Quellary (through its
+# Windows Installer package), its kill tool and the stand-in client are installed read-only under
+# C:\Program Files first.
 #   scripts/standard-user.sh <windows build directory> <command...>
 set -euo pipefail
 build=$(cd "${1:?usage: standard-user.sh <windows build directory> <command...>}" && pwd)
@@ -30,12 +31,20 @@ unlock() {
 # Made, and the installations written, with full rights; nothing of the prefix may run while they are dropped.
 unlock
 "$here/with-wine.sh" true
+# Quellary as administrators install it, from this build's package. The last run's installation is removed
+# first: installed again over it, files of the same version would be kept rather than replaced by this build's.
+msi=$("$here/package.sh" "$build" "$build/package" | sed -n 's/^package: \(.*\.msi\)$/\1/p')
+installed=$WINEPREFIX/quellary-installed.msi
+if [ -f "$installed" ]; then
+    "$here/with-wine.sh" wine msiexec /x "Z:${installed//\//\\}" /qn || true
+fi
 rm -rf "$app" "$bare" "$client"
-mkdir -p "$app" "$bare" "$client"
-cp "$bin/quellary.exe" "$bin/endprocx.exe" "$app/"
+"$here/with-wine.sh" wine msiexec /i "Z:${msi//\//\\}" /qn ||
+    { echo "standard-user: msiexec could not install $msi" >&2; exit 1; }
+cp "$msi" "$installed"
+[ -s "$app/quellary.ini" ] || { echo "standard-user: the package installed no task list" >&2; exit 1; }
+mkdir -p "$bare" "$client"
 cp "$bin/quellary.exe" "$bin/endprocx.exe" "$bare/"
-"$here/with-wine.sh" wine "$bin/write_task_list.exe" 'C:\Program Files\Quellary\quellary.ini' >/dev/null 2>&1
-[ -s "$app/quellary.ini" ] || { echo "standard-user: the task list could not be written" >&2; exit 1; }
 cp "$bin/cvclient.exe" "$client/"
 for task in cvagent cvmail cvtray cvlink; do
     cp "$bin/task_standin.exe" "$client/$task.exe"
