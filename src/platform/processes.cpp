@@ -1,8 +1,11 @@
 #include "platform/processes.h"
 
 #include "platform/handles.h"
+#include "termination/task_entry.h"
 
 #include <tlhelp32.h>
+
+#include <utility>
 
 namespace quellary {
 
@@ -32,19 +35,55 @@ std::vector<RunningProcess> runningProcesses() {
         return processes;
     }
     const UniqueHandle owned(snapshot);
-    DWORD ownSession = 0;
-    ::ProcessIdToSessionId(::GetCurrentProcessId(), &ownSession);
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-        DWORD session = 0;
-        if (entry.th32ProcessID == ::GetCurrentProcessId() || entry.th32ProcessID == 0 ||
-            !::ProcessIdToSessionId(entry.th32ProcessID, &session) || !withinReach(ownSession, session)) {
+        if (entry.th32ProcessID == ::GetCurrentProcessId() || entry.th32ProcessID == 0) {
             continue;
         }
-        processes.push_back({entry.th32ProcessID, entry.szExeFile, imagePath(entry.th32ProcessID)});
+        if (std::optional<RunningProcess> process = processInReach(entry.th32ProcessID, entry.szExeFile)) {
+            processes.push_back(std::move(*process));
+        }
     }
     return processes;
+}
+
+std::optional<RunningProcess> processInReach(DWORD id, std::wstring name) {
+    static const DWORD ownSession = [] {
+        DWORD session = 0;
+        ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
+        return session;
+    }();
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(id, &session) || !withinReach(ownSession, session)) {
+        return std::nullopt;
+    }
+    return RunningProcess{id, std::move(name), imagePath(id), session};
+}
+
+EntryMatch::EntryMatch(std::wstring_view entry) {
+    const int length = static_cast<int>(entry.size());
+    std::string utf8(
+        static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, entry.data(), length, nullptr, 0, nullptr, nullptr)),
+        '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, entry.data(), length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                          nullptr);
+    switch (classifyEntry(utf8).kind) {
+    case EntryKind::FullPath:
+        byPath_ = true;
+        entry_ = longPath(std::wstring(entry));
+        break;
+    case EntryKind::ImageName:
+        entry_ = entry;
+        break;
+    case EntryKind::Unusable:
+        break;
+    }
+}
+
+bool EntryMatch::operator()(const RunningProcess& process) const {
+    const std::wstring& own = byPath_ ? process.image : process.name;
+    return !entry_.empty() && !own.empty() && sameFileName(own, entry_);
 }
 
 bool sameFileName(std::wstring_view a, std::wstring_view b) {

@@ -1,10 +1,13 @@
 // endprocx.exe against real processes: copies of task_standin.exe under task names, ended through the command
 // interpreter the way the program starts the tool, with the verdict read back from the result file.
+#include "platform/processes.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -39,6 +42,12 @@ std::string ownImageName() {
     ::GetModuleFileNameA(nullptr, path, sizeof path);
     const std::string_view p(path);
     return std::string(p.substr(p.find_last_of('\\') + 1));
+}
+
+// The 8.3 form of an existing path, as older tools and installers write it.
+std::string shortForm(const std::string& path) {
+    char shortPath[MAX_PATH * 4] = {};
+    return std::string(shortPath, ::GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath));
 }
 
 std::string readAll(const std::string& path) {
@@ -236,16 +245,37 @@ TEST_F(EndprocxTest, EndsATaskWhateverTheCaseOfItsName) {
 TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOneFile) {
     const std::size_t umlaut = startTask("cvägent.exe");
     const std::size_t dotless = startTask("cvi.exe");
+    const std::size_t byPath = startTask("cvfull.exe");
+    const std::size_t byShortPath = startTask("cv full name.exe");
+    const std::string shortPath = shortForm(dir_ + "tasks\\cv full name.exe");
+
+    // The program's own look at what runs, by the tool's matcher: names and image paths as the tool sees them.
+    const std::vector<quellary::RunningProcess> running = quellary::runningProcesses();
+    const auto count = [&](const auto& test) { return std::count_if(running.begin(), running.end(), test); };
+    EXPECT_EQ(count(quellary::EntryMatch(L"CVÄGENT.EXE")), 1);
+    EXPECT_EQ(count(quellary::EntryMatch(quellary::wideText(shortPath))), 1) << shortPath;
+    const std::wstring tasks = quellary::longPath(quellary::wideText(shortForm(dir_) + "TASKS"));
+    const auto below = [&](std::wstring_view folder) {
+        return count([&](const quellary::RunningProcess& p) { return quellary::liesUnder(p.image, folder); });
+    };
+    EXPECT_EQ(below(tasks), 4);
+    EXPECT_EQ(below(tasks.substr(0, tasks.size() - 1)), 0) << "...\\TASK holds nothing of ...\\TASKS";
+    // Wine puts every process in one session, the services' too: only the own session's side of the rule shows.
+    DWORD own = 0;
+    ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &own));
+    EXPECT_EQ(count([&](const quellary::RunningProcess& p) { return p.session == own; }), std::ssize(running));
+
     EXPECT_TRUE(hasVerdict(killThroughCmd("CVÄGENT.EXE"), "Killed"));
     EXPECT_FALSE(alive(umlaut));
     EXPECT_TRUE(hasVerdict(killThroughCmd("CVİ.EXE"), "found")) << "Turkish İ is not I";
     EXPECT_TRUE(alive(dotless));
 
-    const std::size_t byPath = startTask("cvfull.exe");
     EXPECT_TRUE(hasVerdict(killThroughCmd(dir_ + "elsewhere\\cvfull.exe"), "found"));
     EXPECT_TRUE(alive(byPath));
     EXPECT_TRUE(hasVerdict(killThroughCmd(dir_ + "TASKS\\CVFULL.EXE"), "Killed"));
     EXPECT_FALSE(alive(byPath));
+    EXPECT_TRUE(hasVerdict(killThroughCmd(shortPath), "Killed"));
+    EXPECT_FALSE(alive(byShortPath));
 }
 
 TEST_F(EndprocxTest, EndsEveryProcessOfTheNameAndNoOther) {

@@ -1,8 +1,8 @@
-// endprocx.exe: ends every running process of one image name and reports the outcome in two lines.
+// endprocx.exe: ends every running process of one image name, or started from one image file, and reports the
+// outcome in two lines.
 #include "kill_report.h"
 #include "platform/handles.h"
 #include "platform/processes.h"
-#include "termination/task_entry.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -159,24 +160,15 @@ std::wstring wide(std::string_view utf8Text) {
     return out;
 }
 
-// What the task's name names, as Windows opens files: a full path the processes started from that file (its 8.3
-// form included), a name the processes of that image name, case folded by the system's table ("CVÄGENT.EXE" is
-// "cvägent.exe"). Only processes within the tool's reach count: its own session, or every one from session 0.
+// What the task's name names, by the program's own reading of a list entry (a full path the processes started from
+// that file, a name those of that image name, each compared as the file system compares names). Only processes
+// within the tool's reach count: its own session, or every one from session 0.
 std::function<bool(const ProcessEntry&)> namedBy(const std::string& taskName) {
-    DWORD ownSession = 0;
-    ::ProcessIdToSessionId(::GetCurrentProcessId(), &ownSession);
-    const bool fullPath = quellary::classifyEntry(taskName).kind == quellary::EntryKind::FullPath;
-    const std::wstring name = fullPath ? quellary::longPath(wide(taskName)) : wide(taskName);
-    return [=](const ProcessEntry& process) {
-        DWORD session = 0;
-        if (!::ProcessIdToSessionId(process.pid, &session) || !quellary::withinReach(ownSession, session)) {
-            return false;
-        }
-        if (!fullPath) {
-            return quellary::sameFileName(wide(process.imageName), name);
-        }
-        const std::wstring image = quellary::imagePath(process.pid);
-        return !image.empty() && quellary::sameFileName(image, name);
+    const quellary::EntryMatch named(wide(taskName));
+    return [named](const ProcessEntry& entry) {
+        const std::optional<quellary::RunningProcess> process =
+            quellary::processInReach(entry.pid, wide(entry.imageName));
+        return process && named(*process);
     };
 }
 
