@@ -1,7 +1,6 @@
 #include "platform/processes.h"
 
 #include "platform/handles.h"
-#include "termination/task_entry.h"
 
 #include <tlhelp32.h>
 
@@ -59,31 +58,6 @@ std::optional<RunningProcess> processInReach(DWORD id, std::wstring name) {
         return std::nullopt;
     }
     return RunningProcess{id, std::move(name), imagePath(id), session};
-}
-
-EntryMatch::EntryMatch(std::wstring_view entry) {
-    const int length = static_cast<int>(entry.size());
-    std::string utf8(
-        static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, entry.data(), length, nullptr, 0, nullptr, nullptr)),
-        '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, entry.data(), length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                          nullptr);
-    switch (classifyEntry(utf8).kind) {
-    case EntryKind::FullPath:
-        byPath_ = true;
-        entry_ = longPath(std::wstring(entry));
-        break;
-    case EntryKind::ImageName:
-        entry_ = entry;
-        break;
-    case EntryKind::Unusable:
-        break;
-    }
-}
-
-bool EntryMatch::operator()(const RunningProcess& process) const {
-    const std::wstring& own = byPath_ ? process.image : process.name;
-    return !entry_.empty() && !own.empty() && sameFileName(own, entry_);
 }
 
 bool sameFileName(std::wstring_view a, std::wstring_view b) {

@@ -9,6 +9,7 @@
 #include "platform/processes.h"
 #include "platform/program.h"
 #include "platform/ui.h"
+#include "termination/entry_match.h"
 #include "termination/run_mutex.h"
 #include "termination/task_entry.h"
 
@@ -252,8 +253,7 @@ void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<s
 void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
     const auto runningAgain = [&](const std::vector<RunningProcess>& running, const TaskRecord& task) {
         return (task.outcome == TaskOutcome::Terminated || task.outcome == TaskOutcome::NotRunning) &&
-               std::any_of(running.begin(), running.end(),
-                           [&](const RunningProcess& process) { return matchesEntry(process, task.task); });
+               std::any_of(running.begin(), running.end(), EntryMatch(wideText(task.task)));
     };
     std::vector<TaskRecord>& tasks = outcome_.record.tasks;
     const std::vector<RunningProcess> running = runningProcesses();
@@ -284,27 +284,21 @@ std::vector<std::string> TerminationRun::unlistedPrograms(const TaskSheet& list)
     }
     const std::wstring folder = longPath(wideText(settings_.clientFolder));
     const std::wstring tool = longPath(wideText(settings_.tool.path));
+    std::vector<EntryMatch> listed;
+    for (int i = 0; i < list.count(); ++i) {
+        listed.emplace_back(wideText(list.text(i)));
+    }
     std::vector<std::wstring> found;
     for (const RunningProcess& process : runningProcesses()) {
         const auto seen = [&](const std::wstring& image) { return sameFileName(image, process.image); };
-        bool leftOut = !process.image.empty() && liesUnder(process.image, folder) &&
-                       !sameFileName(process.image, tool) && std::none_of(found.begin(), found.end(), seen);
-        for (int i = 0; leftOut && i < list.count(); ++i) {
-            leftOut = !matchesEntry(process, list.text(i));
-        }
-        if (leftOut) {
+        const auto names = [&](const EntryMatch& entry) { return entry(process); };
+        if (!process.image.empty() && liesUnder(process.image, folder) && !sameFileName(process.image, tool) &&
+            std::none_of(found.begin(), found.end(), seen) && std::none_of(listed.begin(), listed.end(), names)) {
             found.push_back(process.image);
             programs.push_back(narrowText(process.image));
         }
     }
     return programs;
-}
-
-bool matchesEntry(const RunningProcess& process, std::string_view entry) {
-    if (classifyEntry(utf8FromActiveCodePage(entry)).kind == EntryKind::FullPath) {
-        return !process.image.empty() && sameFileName(process.image, longPath(wideText(entry)));
-    }
-    return sameFileName(process.name, wideText(entry));
 }
 
 void TerminationRun::settleExitCode() {

@@ -33,10 +33,6 @@ struct KillToolPlace {
     std::string startDirectory; // the kill command's current directory
 };
 
-// Whether the process is one that the list entry names: by its image's full path for an entry that is a full path
-// (an 8.3 form included), else by its image's file name, each compared as the file system compares names.
-[[nodiscard]] bool matchesEntry(const RunningProcess& process, std::string_view entry);
-
 // A tool in the Windows directory is found by its bare name there; one beside the program by its path, from the
 // system folder, which the interpreter always accepts as its current directory.
 KillToolPlace killToolPlace(const std::string& directory, bool inWindowsDirectory, const std::string& systemFolder);

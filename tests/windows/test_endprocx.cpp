@@ -1,6 +1,6 @@
 // endprocx.exe against real processes: copies of task_standin.exe under task names, ended through the command
 // interpreter the way the program starts the tool, with the verdict read back from the result file.
-#include "platform/processes.h"
+#include "termination/entry_match.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

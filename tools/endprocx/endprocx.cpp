@@ -3,6 +3,7 @@
 #include "kill_report.h"
 #include "platform/handles.h"
 #include "platform/processes.h"
+#include "termination/entry_match.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
