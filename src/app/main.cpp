@@ -1,11 +1,13 @@
 #include "app/frmMain.h"
 
 #include "app/app_info.h"
+#include "app/frmMain_layout.h"
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"
+#include "termination/current_item.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
 
@@ -16,7 +18,18 @@
 
 using namespace quellary;
 
+namespace {
+
+void endOnUnexpectedFailure(const std::string& report) {
+    messageBox(report);
+    endProgram(exitNotCarriedOut);
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    setApplicationTitle(appTitle);
+    setUnexpectedFailureHandler(endOnUnexpectedFailure);
     if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
         keepBoxesUnseen();
     }
@@ -36,6 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         messageBox("The main window could not be created: " + systemErrorText(::GetLastError()));
         exitProgram(exitNotCarriedOut, nullptr);
     }
+    keepCurrentItem(main.control(main_window::idList1));
     try {
         main.load();
         main.showAndActivate();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/layout.h"
+#include "res/resource.h"
 
 #include <array>
 
@@ -30,7 +31,11 @@ inline constexpr std::array<ControlSpec, 3> controls{{
      {},
      true,
      &darkGreen,
-     &yellow},
+     &yellow,
+     {},
+     0,
+     0,
+     "txtTaskList"},
 }};
 
 inline constexpr FormSpec form{"QuellaryHowTo",
@@ -40,6 +45,7 @@ inline constexpr FormSpec form{"QuellaryHowTo",
                                FrameStyle::FixedSingle,
                                true,
                                &darkGreen,
-                               controls};
+                               controls,
+                               IDI_QUELLARY};
 
 } // namespace quellary::help_window
