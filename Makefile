@@ -53,8 +53,8 @@ bench: build-win
 package: build-win
 	scripts/package.sh $(WIN_DIR) dist
 
-lint: build-host
-	scripts/lint.sh $(HOST_DIR)
+lint: build-host build-win
+	scripts/lint.sh $(HOST_DIR) $(WIN_DIR)
 
 clean:
 	rm -rf $(BUILD) dist

@@ -60,7 +60,7 @@ bool startTask(const std::string& directory, const char* name) {
 // Beside the program where the user may write there; installed read-only (a standard user's Program Files),
 // in the user's local application data, as installed clients keep their data.
 std::string dataDirectory(const std::string& programDirectory) {
-    const std::string beside = programDirectory + "Data\\";
+    std::string beside = programDirectory + "Data\\";
     if (::CreateDirectoryA(beside.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         return beside;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/layout.h"
+#include "res/resource.h"
 
 #include <array>
 
@@ -29,7 +30,19 @@ inline constexpr std::string_view endText = "Any tasks that remain in the list w
 
 inline constexpr std::array<ControlSpec, 10> controls{{
     {"Frame1", ControlKind::Frame, idFrame1, -1, "", {120, 105, 2055, 5250}},
-    {"Image1", ControlKind::Picture, idImage1, -1, "", {90, 225, 1845, 4875}, {}, true, nullptr, nullptr, "Frame1"},
+    {"Image1",
+     ControlKind::Picture,
+     idImage1,
+     -1,
+     "",
+     {90, 225, 1845, 4875},
+     {},
+     true,
+     nullptr,
+     nullptr,
+     "Frame1",
+     0,
+     IDB_IMAGE1},
     {"List1", ControlKind::CheckList, idList1, 1, "", {2265, 345, 2025, 5010}},
     {"cmdStart",
      ControlKind::GraphicButton,
@@ -37,7 +50,13 @@ inline constexpr std::array<ControlSpec, 10> controls{{
      2,
      "Start",
      {4560, 1200, 1335, 885},
-     {"Times New Roman", 1200, true}},
+     {"Times New Roman", 1200, true},
+     true,
+     nullptr,
+     nullptr,
+     {},
+     0,
+     IDI_QUELLARY},
     {"Label1",
      ControlKind::Label,
      idLabel1,
@@ -49,6 +68,7 @@ inline constexpr std::array<ControlSpec, 10> controls{{
      nullptr,
      nullptr,
      {},
+     0,
      0,
      "List1"},
     {"cmdAbout", ControlKind::Button, idCmdAbout, 4, "&About Quellary", {4560, 4800, 1335, 495}},
@@ -73,6 +93,7 @@ inline constexpr std::array<ControlSpec, 10> controls{{
      false},
 }};
 
-inline constexpr FormSpec form{className, designCaption, 6120, 5520, FrameStyle::FixedDialog, false, nullptr, controls};
+inline constexpr FormSpec form{className, designCaption, 6120,     5520,        FrameStyle::FixedDialog,
+                               false,     nullptr,       controls, IDI_QUELLARY};
 
 } // namespace quellary::main_window

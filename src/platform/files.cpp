@@ -58,6 +58,23 @@ bool replaceWithDraft(const std::string& draftPath, const std::string& path) {
     }
 }
 
+// The next content written into the file itself, for a file that cannot be replaced: a reader holds it without
+// sharing deletion, as a viewer that follows a log does. Where the content only grows, only the added tail is
+// written, and a reader never sees the old part change.
+bool writeInPlace(const std::string& path, std::string_view old, std::string_view content) {
+    const UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    const bool grows = content.starts_with(old);
+    LARGE_INTEGER from{};
+    from.QuadPart = grows ? static_cast<LONGLONG>(old.size()) : 0;
+    return ::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) &&
+           writeAll(file.get(), grows ? content.substr(old.size()) : content) == ERROR_SUCCESS &&
+           ::SetEndOfFile(file.get()) && ::FlushFileBuffers(file.get());
+}
+
 } // namespace
 
 bool fileExists(const std::string& path) {
@@ -153,7 +170,7 @@ bool updateFileInOneStep(const std::string& path, const std::function<std::strin
         // waits in openDraft and then reads the file with this update in it, so neither is lost. A draft left by
         // a crash is simply written over by the next update.
         const std::string draftPath = path + ".new";
-        const UniqueFile draft = openDraft(draftPath);
+        UniqueFile draft = openDraft(draftPath);
         if (!draft) {
             return false;
         }
@@ -163,8 +180,16 @@ bool updateFileInOneStep(const std::string& path, const std::function<std::strin
             return false;
         }
         const std::string content = next(existing.value_or(""));
-        return writeAll(draft.get(), content) == ERROR_SUCCESS && ::FlushFileBuffers(draft.get()) &&
-               replaceWithDraft(draftPath, path);
+        if (writeAll(draft.get(), content) == ERROR_SUCCESS && ::FlushFileBuffers(draft.get()) &&
+            replaceWithDraft(draftPath, path)) {
+            return true;
+        }
+        const bool written = writeInPlace(path, existing.value_or(""), content);
+        // Let go of before it is deleted: a draft deleted while held stays until it is closed, and meanwhile a
+        // second updater could not make its own.
+        draft.reset();
+        ::DeleteFileA(draftPath.c_str());
+        return written;
     } catch (const std::exception&) {
         return false;
     }

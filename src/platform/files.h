@@ -44,7 +44,8 @@ struct FileError {
 // Replaces the file's content with `next(old content)` ("" for a file not there yet), making its folder when it
 // is missing (the folder's parent must exist). The file is replaced in one step, so that a crash leaves the old
 // or the new content, never a part of one, and two programs updating it at once take turns, so that neither
-// update is lost. False on any failure, never an exception.
+// update is lost. Where a reader holds the file so that it cannot be replaced, the new content is written into it
+// (only the added tail when it merely grows). False on any failure, never an exception.
 [[nodiscard]] bool updateFileInOneStep(const std::string& path,
                                        const std::function<std::string(std::string_view)>& next) noexcept;
 

@@ -2,9 +2,12 @@
 // Positions and sizes are in twips (1/1440 inch), from the top-left corner of the client area.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace quellary {
 
@@ -54,10 +57,8 @@ struct ControlSpec {
     const Rgb* foreground = nullptr;
     std::string_view container{}; // a frame whose client corner `rect` is measured from; empty: the form
     int linePixels = 0;           // a Line's thickness in pixels
-    // The control a label names. A screen reader names a control without text of its own by the label just
-    // before it in z-order, so the label is made just before that control; it takes no tab stop, so the tab
-    // order stays as the table gives it.
-    std::string_view labelFor{};
+    int image = 0;                // resource id of a Picture's bitmap, or of an IconPicture's or GraphicButton's icon
+    std::string_view labelFor{};  // a label's: the control without text of its own that it names
 };
 
 enum class FrameStyle {
@@ -73,6 +74,7 @@ struct FormSpec {
     bool taskbarButton = false;
     const Rgb* background = nullptr;
     std::span<const ControlSpec> controls;
+    int icon = 0; // resource id of the window's icon; 0: none
 };
 
 // The control's rectangle measured from the form's client corner.
@@ -86,6 +88,28 @@ constexpr TwipsRect formRect(const ControlSpec& control, std::span<const Control
         }
     }
     return r;
+}
+
+// The order in which the controls are made, which is their z-order and so the order in which Tab visits them:
+// decorations first, so that nothing covers them, then by tab index. A label that names a control comes just
+// before it, where screen readers look for the name of a control that has no text of its own.
+inline std::vector<std::size_t> creationOrder(std::span<const ControlSpec> controls) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].labelFor.empty()) {
+            order.push_back(i);
+        }
+    }
+    const auto rank = [&](std::size_t i) { return isDecoration(controls[i].kind) ? -1 : controls[i].tabIndex; };
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (!controls[i].labelFor.empty()) {
+            const auto named = std::find_if(order.begin(), order.end(),
+                                            [&](std::size_t j) { return controls[j].name == controls[i].labelFor; });
+            order.insert(named, i);
+        }
+    }
+    return order;
 }
 
 // Pixels for a length in twips at the given dots per inch, rounded to the nearest pixel.

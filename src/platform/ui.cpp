@@ -1,7 +1,6 @@
 #include "platform/ui.h"
 
-#include "app/app_info.h"
-
+#include <cstdlib>
 #include <string>
 
 namespace quellary {
@@ -18,6 +17,8 @@ void dispatch(MSG& msg) {
     ::DispatchMessageA(&msg);
 }
 
+std::string applicationTitleText;
+void (*unexpectedFailureHandler)(const std::string&) = nullptr;
 bool boxesUnseen = false;
 std::vector<std::string> unseen;
 
@@ -42,6 +43,27 @@ bool runPendingEvents() {
 
 } // namespace
 
+void setApplicationTitle(std::string_view title) {
+    applicationTitleText = title;
+}
+
+const std::string& applicationTitle() {
+    return applicationTitleText;
+}
+
+void setUnexpectedFailureHandler(void (*handler)(const std::string& report)) {
+    unexpectedFailureHandler = handler;
+}
+
+void failUnexpectedly(const std::string& report) {
+    if (unexpectedFailureHandler != nullptr) {
+        unexpectedFailureHandler(report);
+    } else {
+        messageBox(report);
+    }
+    endProgram(EXIT_FAILURE);
+}
+
 void keepBoxesUnseen() {
     boxesUnseen = true;
 }
@@ -52,7 +74,7 @@ const std::vector<std::string>& unseenBoxes() {
 
 int messageBox(std::string_view prompt, std::string_view title, UINT buttonsAndIcon, HWND owner) {
     const std::string text(prompt);
-    const std::string caption(title.empty() ? appTitle : title);
+    const std::string caption(title.empty() ? applicationTitle() : title);
     if (boxesUnseen) {
         unseen.push_back(caption + ": " + text);
         return (buttonsAndIcon & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;

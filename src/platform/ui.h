@@ -10,6 +10,16 @@
 
 namespace quellary {
 
+// The application's title, which message boxes without a title of their own show; set once at start-up.
+void setApplicationTitle(std::string_view title);
+[[nodiscard]] const std::string& applicationTitle();
+
+// What becomes of an exception that reaches a window procedure, where nothing could go on: the handler gets the
+// report to show or keep, and ends the program. Without one (or should it return), the report is shown in a box and
+// the program ends with EXIT_FAILURE.
+void setUnexpectedFailureHandler(void (*handler)(const std::string& report));
+[[noreturn]] void failUnexpectedly(const std::string& report);
+
 // A modal message box owned by `owner`, or by the active window of this program when none is given (none
 // while the window is not shown). An empty title shows the application title. Returns the button pressed
 // (IDOK, IDYES, IDNO, ...).

@@ -1,6 +1,7 @@
 // The form: a top-level window built from its design table, with one window-procedure thunk.
 #pragma once
 
+#include "platform/controls.h"
 #include "platform/handles.h"
 #include "platform/layout.h"
 
@@ -56,15 +57,13 @@ private:
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void buildControls();
     void applyLayout();
-    // Gives control i its font at the current DPI, then lets the old one go.
-    void replaceFont(std::size_t i);
     // As in a dialog: the focus goes back to the control that had it, or to the first in the tab order.
     void restoreFocus();
     void sizeWindowForDpi(const RECT* suggested);
     // The window's outer size for its client area at the given DPI.
     [[nodiscard]] SIZE windowSize(int dpi) const;
-    // Where control c lies in the client area at the current DPI, in pixels.
-    [[nodiscard]] RECT pixelRect(const ControlSpec& c) const;
+    // Where control c's top-left corner lies in the client area at the current DPI, in pixels.
+    [[nodiscard]] POINT corner(const ControlSpec& c) const;
     [[nodiscard]] const ControlSpec* specFor(HWND child) const;
     LRESULT colorFor(HWND child, HDC dc);
 
@@ -72,15 +71,8 @@ private:
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr; // the control that had the focus when the window was last deactivated
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::vector<FontSpec> fontSpecs_; // per control, as the table or setControlFont gives it
-    std::vector<UniqueFont> fonts_;   // per control, for the current DPI
-    std::vector<UniqueBrush> brushes_;
+    std::vector<ControlResources> resources_; // per control, in the table's order
     UniqueBrush formBrush_;
-    UniqueImageList buttonImages_;
-    UniqueBitmap picture_;
 };
-
-// The program's icon at the given size in pixels.
-HICON programIcon(int size);
 
 } // namespace quellary

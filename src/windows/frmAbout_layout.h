@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/layout.h"
+#include "res/resource.h"
 
 #include <array>
 
@@ -33,7 +34,19 @@ inline constexpr std::string_view description =
 
 inline constexpr std::array<ControlSpec, 11> controls{{
     {"cmdOK", ControlKind::DefaultButton, idCmdOK, 0, "OK", {4245, 2625, 1260, 345}},
-    {"picIcon", ControlKind::IconPicture, idPicIcon, 1, "", {240, 240, 480, 480}, {}, true, &lightBlue},
+    {"picIcon",
+     ControlKind::IconPicture,
+     idPicIcon,
+     1,
+     "",
+     {240, 240, 480, 480},
+     {},
+     true,
+     &lightBlue,
+     nullptr,
+     {},
+     0,
+     IDI_QUELLARY},
     {"cmdSysInfo", ControlKind::Button, idCmdSysInfo, 2, "&System Info...", {4260, 3075, 1245, 345}},
     {"lblDescription",
      ControlKind::Label,
@@ -83,7 +96,7 @@ inline constexpr std::array<ControlSpec, 11> controls{{
     {"Line1(1)", ControlKind::Line, idLine1Second, -1, "", {90, 2445, 5564, 0}, {}, true, nullptr, &grey, {}, 1},
 }};
 
-inline constexpr FormSpec form{"QuellaryAbout", "About Quellary", 5730,    3555, FrameStyle::FixedDialog,
-                               false,           &lightBlue,       controls};
+inline constexpr FormSpec form{"QuellaryAbout", "About Quellary", 5730,     3555,        FrameStyle::FixedDialog,
+                               false,           &lightBlue,       controls, IDI_QUELLARY};
 
 } // namespace quellary::about_box

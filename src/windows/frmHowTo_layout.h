@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/layout.h"
+#include "res/resource.h"
 
 #include <array>
 
@@ -33,6 +34,7 @@ inline constexpr std::array<ControlSpec, 3> controls{{
      &yellow,
      {},
      0,
+     0,
      "txtTaskList"},
 }};
 
@@ -43,6 +45,7 @@ inline constexpr FormSpec form{"QuellaryHowTo",
                                FrameStyle::FixedSingle,
                                true,
                                &darkGreen,
-                               controls};
+                               controls,
+                               IDI_QUELLARY};
 
 } // namespace quellary::help_window

@@ -12,10 +12,15 @@ using namespace quellary;
 
 namespace {
 
+bool takesTheFocus(ControlKind kind) {
+    return !isDecoration(kind) && kind != ControlKind::Frame && kind != ControlKind::Label &&
+           kind != ControlKind::CenteredLabel;
+}
+
+// The tab order is the order in which the form builder makes the controls that take the focus.
 void checkForm(const FormSpec& form, const std::vector<std::string_view>& tabOrder) {
     SCOPED_TRACE(std::string(form.className));
     std::set<int> ids;
-    std::vector<std::pair<int, std::string_view>> tabs;
     for (const ControlSpec& c : form.controls) {
         SCOPED_TRACE(std::string(c.name));
         EXPECT_TRUE(ids.insert(c.id).second) << "control id used twice";
@@ -25,16 +30,21 @@ void checkForm(const FormSpec& form, const std::vector<std::string_view>& tabOrd
         EXPECT_GE(r.top, 0);
         EXPECT_LE(r.left + r.width, form.clientWidth) << "sticks out on the right";
         EXPECT_LE(r.top + r.height, form.clientHeight) << "sticks out at the bottom";
-        if (c.tabIndex >= 0 && !isDecoration(c.kind) && c.kind != ControlKind::Frame && c.kind != ControlKind::Label &&
-            c.kind != ControlKind::CenteredLabel) {
-            tabs.emplace_back(c.tabIndex, c.name);
-        }
     }
-    std::sort(tabs.begin(), tabs.end());
     std::vector<std::string_view> order;
-    for (const auto& t : tabs) {
-        order.push_back(t.second);
+    std::string_view previous;
+    for (const std::size_t i : creationOrder(form.controls)) {
+        const ControlSpec& c = form.controls[i];
+        if (takesTheFocus(c.kind)) {
+            order.push_back(c.name);
+            EXPECT_TRUE(c.tabIndex >= 0) << c.name;
+        }
+        if (!previous.empty()) {
+            EXPECT_EQ(previous, c.name) << "a label is made just before the control it names";
+        }
+        previous = c.labelFor;
     }
+    EXPECT_TRUE(previous.empty()) << "a label names a control that is not in its window: " << previous;
     EXPECT_EQ(order, tabOrder);
 }
 

@@ -80,6 +80,17 @@ TEST_F(LayoutFit, EveryCaptionOfTheHelpWindowFitsAndTheFileIsNamedByItsLabel) {
     EXPECT_EQ(::GetWindow(help.control(help_window::idTxtTaskList), GW_HWNDPREV), help.control(help_window::idLabel1));
 }
 
+// A screen reader names a control without text of its own by the label just before it in z-order.
+TEST_F(LayoutFit, TheListsAreNamedByTheirLabels) {
+    Form main(main_window::form);
+    Form help(help_window::form);
+    ASSERT_TRUE(main.create() && help.create()) << ::GetLastError();
+    EXPECT_EQ(::GetWindow(main.control(main_window::idList1), GW_HWNDPREV), main.control(main_window::idLabel1));
+    EXPECT_EQ(::GetWindow(help.control(help_window::idTxtTaskList), GW_HWNDPREV), help.control(help_window::idLabel1));
+    EXPECT_EQ(::GetNextDlgTabItem(main.hwnd(), nullptr, FALSE), main.control(main_window::idList1));
+    EXPECT_EQ(::GetNextDlgTabItem(help.hwnd(), nullptr, FALSE), help.control(help_window::idTxtTaskList));
+}
+
 TEST_F(LayoutFit, EveryCaptionOfTheAboutBoxFits) {
     frmAbout about; // its version and title as the program shows them
     expectCaptionsFit(about, about_box::form);

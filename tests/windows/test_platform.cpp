@@ -92,6 +92,17 @@ TEST(Platform, RunsAppendingAtOnceAllKeepTheirRecords) {
         EXPECT_NE(text->find(block(i)), std::string::npos) << i << " missing from\n" << *text;
     }
     EXPECT_FALSE(fileExists(log + ".new"));
+
+    // A viewer that follows the log holds it without sharing deletion: the log cannot be replaced, only written.
+    const HANDLE viewer = ::CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(updateFileInOneStep(log, [&](std::string_view old) { return std::string(old) + block(8); }));
+    EXPECT_EQ(readWholeFile(log), *text + block(8));
+    EXPECT_TRUE(updateFileInOneStep(log, [&](std::string_view) { return block(9); })) << "the log cut short";
+    EXPECT_EQ(readWholeFile(log), block(9));
+    EXPECT_FALSE(fileExists(log + ".new"));
+    ::CloseHandle(viewer);
     ::DeleteFileA(log.c_str());
     ::RemoveDirectoryA(folder.c_str());
 

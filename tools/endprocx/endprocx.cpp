@@ -139,6 +139,7 @@ UniqueHandle terminate(DWORD pid, KillCounts& counts) {
 // Waits for all of them at once, MAXIMUM_WAIT_OBJECTS at a time, until the common deadline.
 void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, KillCounts& counts) {
     std::vector<HANDLE> raw;
+    raw.reserve(processes.size());
     for (const UniqueHandle& p : processes) {
         raw.push_back(p.get());
     }
