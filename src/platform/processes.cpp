@@ -73,26 +73,26 @@ bool liesUnder(std::wstring_view path, std::wstring_view folder) {
            sameFileName(path.substr(0, folder.size()), folder);
 }
 
-std::wstring wideText(std::string_view text) {
+std::wstring wideText(std::string_view text, UINT codePage) {
     if (text.empty()) {
         return {};
     }
     const int length = static_cast<int>(text.size());
-    std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0)),
+    std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0)),
                       L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+    ::MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
     return wide;
 }
 
-std::string narrowText(std::wstring_view text) {
+std::string narrowText(std::wstring_view text, UINT codePage) {
     if (text.empty()) {
         return {};
     }
     const int length = static_cast<int>(text.size());
     std::string narrow(
-        static_cast<std::size_t>(::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),
+        static_cast<std::size_t>(::WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),
         '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), static_cast<int>(narrow.size()), nullptr,
+    ::WideCharToMultiByte(codePage, 0, text.data(), length, narrow.data(), static_cast<int>(narrow.size()), nullptr,
                           nullptr);
     return narrow;
 }

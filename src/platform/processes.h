@@ -35,9 +35,10 @@ struct RunningProcess {
 // Whether the file lies in the folder or in one below it; both full paths in their long forms.
 [[nodiscard]] bool liesUnder(std::wstring_view path, std::wstring_view folder);
 
-// Between the program's narrow texts (in the active code page) and the system's UTF-16 ones.
-[[nodiscard]] std::wstring wideText(std::string_view text);
-[[nodiscard]] std::string narrowText(std::wstring_view text);
+// Between the program's narrow texts (in the active code page, or another one given) and the system's UTF-16
+// ones.
+[[nodiscard]] std::wstring wideText(std::string_view text, UINT codePage = CP_ACP);
+[[nodiscard]] std::string narrowText(std::wstring_view text, UINT codePage = CP_ACP);
 
 // The full path of a running process's image in its long form; empty where it cannot be read.
 [[nodiscard]] std::wstring imagePath(DWORD processId);

@@ -5,13 +5,7 @@
 namespace quellary {
 
 EntryMatch::EntryMatch(std::wstring_view entry) {
-    const int length = static_cast<int>(entry.size());
-    std::string utf8(
-        static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, entry.data(), length, nullptr, 0, nullptr, nullptr)),
-        '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, entry.data(), length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                          nullptr);
-    switch (classifyEntry(utf8).kind) {
+    switch (classifyEntry(narrowText(entry, CP_UTF8)).kind) {
     case EntryKind::FullPath:
         byPath_ = true;
         entry_ = longPath(std::wstring(entry));

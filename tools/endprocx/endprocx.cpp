@@ -49,14 +49,7 @@ struct ProcessList {
 // code page (the ANSI functions would turn letters outside it into '?'). An unpaired surrogate, which a file name
 // may hold but UTF-8 cannot, becomes U+FFFD.
 std::string utf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
-    return out;
+    return quellary::narrowText(text, CP_UTF8);
 }
 
 // The process's creation time in 100 ns units since 1601, or 0 when it cannot be opened or has just gone.
@@ -155,11 +148,7 @@ void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, Ki
 }
 
 std::wstring wide(std::string_view utf8Text) {
-    const int length = static_cast<int>(utf8Text.size());
-    std::wstring out(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), length, nullptr, 0)),
-                     L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), length, out.data(), static_cast<int>(out.size()));
-    return out;
+    return quellary::wideText(utf8Text, CP_UTF8);
 }
 
 // What the task's name names, by the program's own reading of a list entry (a full path the processes started from
