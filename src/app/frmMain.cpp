@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/admin_guard.h"
 #include "app/app_info.h"
 #include "app/frmMain_layout.h"
 #include "app/run_log.h"
@@ -73,7 +74,9 @@ void frmMain::load() {
 
     centerOnScreen();
     setCaption(mainCaption());
+    refuseWhatOthersMayChange(GuardedPart::ProgramFolder, executableDirectory());
     placeKillTool(withTrailingBackslash(executableDirectory()));
+    refuseWhatOthersMayChange(GuardedPart::KillTool, killToolDirectory_ + std::string(killToolName));
 
     const std::string taskListPath = frmMain::taskListPath();
     if (!fileExists(taskListPath)) {
@@ -86,6 +89,7 @@ void frmMain::load() {
             fail(taskListNotCreatedMessage(taskListPath, error.description));
         }
     }
+    refuseWhatOthersMayChange(GuardedPart::TaskList, taskListPath);
     fillTaskList(taskListPath);
     // After the filling: the tip watches the list through the common controls' subclassing, which under Wine costs
     // a round trip to the server for every message the list gets.
@@ -130,11 +134,19 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         if (!fileExists(applicationDirectory + name)) {
             fail(killToolMissingMessage(windowsDirectory, applicationDirectory));
         }
+        // Copied into the Windows directory, the tool would run in every later run, whoever started it.
+        refuseWhatOthersMayChange(GuardedPart::KillTool, applicationDirectory + name);
         if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name)) {
             killToolDirectory_ = applicationDirectory;
             return;
         }
         copied = true;
+    }
+}
+
+void frmMain::refuseWhatOthersMayChange(GuardedPart part, const std::string& path) {
+    if (const std::optional<MessageText> refusal = refusalFor(part, path)) {
+        fail(*refusal);
     }
 }
 

@@ -14,6 +14,7 @@ class frmAbout;
 class TerminationRun;
 struct RunOutcome;
 struct MessageText;
+enum class GuardedPart;
 
 class frmMain final : public Form {
 public:
@@ -51,6 +52,8 @@ private:
     [[noreturn]] void endAsTheRunEnded(const RunOutcome& outcome);
     [[noreturn]] void fail(const MessageText& message, UINT icon = 0);
     void centerOnScreen();
+    // Ends the start-up of a run with administrator rights where others may change the part.
+    void refuseWhatOthersMayChange(GuardedPart part, const std::string& path);
     void placeKillTool(const std::string& applicationDirectory);
     void fillTaskList(const std::string& taskListPath);
     void addToolTip();

@@ -42,7 +42,7 @@ frmMain& mainWindow() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
-    if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
+    if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible(), runsInSessionZero())) {
         keepBoxesUnseen();
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};

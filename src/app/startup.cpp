@@ -37,8 +37,8 @@ bool isStartArgument(std::string_view argumentText) {
     return true;
 }
 
-bool boxesCanBeSeen(bool unattended, bool windowStationVisible) {
-    return !unattended || windowStationVisible;
+bool boxesCanBeSeen(bool unattended, bool windowStationVisible, bool inSessionZero) {
+    return !inSessionZero && (!unattended || windowStationVisible);
 }
 
 std::string osFamilyFor(int platformCode) {

@@ -17,8 +17,9 @@ std::string withTrailingBackslash(std::string_view directory);
 bool isStartArgument(std::string_view argumentText);
 
 // Whether message boxes may be shown: an unattended run in a window station nobody sees (a scheduled task
-// run whether the user is logged on or not, a service) shows none, since nobody could ever answer one.
-bool boxesCanBeSeen(bool unattended, bool windowStationVisible);
+// run whether the user is logged on or not, a service) shows none, since nobody could ever answer one; nor does any
+// run in session 0, whose desktop nobody can see (since Windows 10 1803), whatever its window station reports.
+bool boxesCanBeSeen(bool unattended, bool windowStationVisible, bool inSessionZero);
 
 // "95" or "NT" for the platform codes 1 and 2, empty for any other code; 0 is refused before this.
 std::string osFamilyFor(int platformCode);

@@ -90,11 +90,15 @@ std::optional<std::string> readWholeFile(const std::string& path, FileError* err
         capture(error, ::GetLastError());
         return std::nullopt;
     }
+    return readToEnd(file.get(), error);
+}
+
+std::optional<std::string> readToEnd(HANDLE file, FileError* error) {
     std::string bytes;
     char buffer[16384];
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
             capture(error, ::GetLastError());
             if (error != nullptr) {
                 error->whileOpening = false;
@@ -130,20 +134,6 @@ bool writeNewFile(const std::string& path, std::string_view bytes, FileError* er
         return false;
     }
     return true;
-}
-
-bool emptyFile(const std::string& path, FileError* error) {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) {
-        return true;
-    }
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || ::DeleteFileA(path.c_str())) {
-        return true;
-    }
-    capture(error, code);
-    return false;
 }
 
 bool copyFileTo(const std::string& from, const std::string& to, FileError* error) {

@@ -23,6 +23,9 @@ struct FileError {
 // be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, FileError* error = nullptr);
 
+// The bytes from the file's position to its end, read through a handle opened for reading.
+[[nodiscard]] std::optional<std::string> readToEnd(HANDLE file, FileError* error = nullptr);
+
 // A text file written by any editor, as text of the active code page (UTF-8 under the manifest): UTF-16 by its
 // byte-order mark, UTF-8 (a byte-order mark dropped), else the system's legacy ANSI code page, in which older
 // editors save. A file that is no text keeps its NUL bytes, by which a caller tells it.
@@ -31,11 +34,6 @@ struct FileError {
 // Creates a file that must not exist yet and writes `bytes`; false with the reason on failure, and then
 // no file is left behind.
 [[nodiscard]] bool writeNewFile(const std::string& path, std::string_view bytes, FileError* error = nullptr);
-
-// Leaves no content at `path` that could be read again: an existing file is emptied (kept, so that it can
-// be written again where new files cannot be made), or deleted when it cannot be emptied. True also
-// when there is no file.
-[[nodiscard]] bool emptyFile(const std::string& path, FileError* error = nullptr);
 
 [[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, FileError* error = nullptr);
 

@@ -118,6 +118,11 @@ bool windowStationIsVisible() {
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
+bool runsInSessionZero() {
+    DWORD session = 0;
+    return ::ProcessIdToSessionId(::GetCurrentProcessId(), &session) && session == 0;
+}
+
 int platformCode() {
     // GetVersionEx is deprecated but still reports the platform id, which is all that is asked of it.
     OSVERSIONINFOA info{};

@@ -40,6 +40,10 @@ std::string localTimeIso8601(const SYSTEMTIME& utc);
 // whether the user is logged on or not); true where it cannot be told.
 bool windowStationIsVisible();
 
+// True in session 0, where services and tasks run whether the user is logged on or not; false where it cannot be
+// told.
+bool runsInSessionZero();
+
 // The platform id the system reports (VER_PLATFORM_WIN32s 0, _WINDOWS 1, _NT 2).
 int platformCode();
 

@@ -2,6 +2,7 @@
 
 #include "app/app_info.h"
 #include "platform/files.h"
+#include "platform/own_file.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "registry/cRegistry.h"
@@ -70,10 +71,9 @@ RestartAttempt restartClient() {
     const ClientEntry& entry = *read;
     const std::string lockFile = lockFilePath(entry);
 
-    // A lock file that is missing or still held by a process is no reason not to try the start.
-    if (fileExists(lockFile)) {
-        (void)deleteFileAt(lockFile);
-    }
+    // Hidden, system or read-only alike, but never through a link that someone who may write the data folder put
+    // there. A lock file that is missing or still held by a process is no reason not to try the start.
+    (void)deleteFileInItsFolder(lockFile);
 
     RestartAttempt attempt;
     attempt.outcome = RestartOutcome::StartFailed;

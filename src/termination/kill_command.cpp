@@ -48,6 +48,18 @@ std::string killCommandLine(std::string_view osFamily, std::string_view toolPath
     return line;
 }
 
+std::string directCommandLine(std::string_view toolPath, std::string_view taskName) {
+    std::string line = "\"";
+    line.append(toolPath).append("\" ").append(taskName);
+    return line;
+}
+
+bool interpreterRefused(unsigned long startError) {
+    constexpr unsigned long accessDenied = 5;
+    constexpr unsigned long disabledByPolicy = 1260;
+    return startError == accessDenied || startError == disabledByPolicy;
+}
+
 bool needsDirectStart(std::string_view text) {
     for (const char c : text) {
         if (static_cast<unsigned char>(c) < ' ' || std::string_view("&|<>^()@%!\"").find(c) != std::string_view::npos) {

@@ -32,6 +32,14 @@ std::string_view interpreterFileName(std::string_view osFamily);
 std::string killCommandLine(std::string_view osFamily, std::string_view toolPath, std::string_view taskName,
                             std::string_view resultFile);
 
+// The kill tool started by itself, without the interpreter: its full path, quoted, and the task name as listed.
+std::string directCommandLine(std::string_view toolPath, std::string_view taskName);
+
+// Whether a failed start of the interpreter means that the machine's rules allow no interpreter (access denied,
+// or ERROR_ACCESS_DISABLED_BY_POLICY from AppLocker or a software restriction policy), so that the tool must be
+// started by itself.
+[[nodiscard]] bool interpreterRefused(unsigned long startError);
+
 // True when the command interpreter would read part of the text as something other than text (a second
 // command, a redirection, a variable, an escape), even within quotes. A task name, tool path or result file
 // like that is handed to the tool without the interpreter, so that no part of it can run as a command.

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/own_file.h"
 #include "platform/processes.h"
 #include "platform/program.h"
 #include "platform/ui.h"
@@ -71,12 +72,6 @@ void keepJobIfJoined(TerminationRun::KillCommand& command) {
     }
 }
 
-// The result file, opened as the interpreter's redirection opens it: made anew, empty.
-UniqueFile createResultFile(const std::string& path, SECURITY_ATTRIBUTES* security) {
-    return UniqueFile(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, security,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 // Ends what still runs of the command and waits, within the bound, until its process is gone, the window
 // staying live unless the program is about to end. A child of the interpreter still dying may hold the result
 // file a moment longer: the next emptying waits for it.
@@ -103,32 +98,38 @@ void endKillCommand(const TerminationRun::KillCommand& command, WhileEnding whil
 // Through the command interpreter exactly as the command line reads, or, for a name or path the interpreter
 // would take apart, the tool itself with its output sent to the result file. The interpreter is the system's
 // own file: by its bare name one beside this program would be found first.
-TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& task,
-                                                             const std::string& commandLine) const {
-    KillCommand command{newKillJob(), {}};
+TerminationRun::KillCommand TerminationRun::startKillCommand(const std::string& task, const std::string& commandLine) {
+    KillCommand command{newKillJob(), {}, commandLine};
     StartOptions options;
     options.showWindow = SW_HIDE;
     options.directory = settings_.tool.startDirectory;
     options.job = command.job.get();
     const std::string& resultFile = outcome_.record.resultFile;
     const std::string& toolPath = settings_.tool.path;
-    if (!settings_.promptDisabled && !needsDirectStart(task) && !needsDirectStart(resultFile) &&
+    if (!settings_.promptDisabled && !interpreterRefused_ && !needsDirectStart(task) && !needsDirectStart(resultFile) &&
         !needsDirectStart(toolPath)) {
         options.application = interpreter_;
         command.process = startProgram(commandLine, options);
-        keepJobIfJoined(command);
-        return command;
+        if (command.process.processId != 0 || !interpreterRefused(::GetLastError())) {
+            keepJobIfJoined(command);
+            return command;
+        }
+        // A machine whose rules allow no command interpreter (AppLocker, software restriction policies) refuses
+        // it for every task: the tool is started itself from now on, as where the command prompt is refused.
+        interpreterRefused_ = true;
     }
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    const UniqueFile output = createResultFile(resultFile, &inheritable);
-    if (!output) {
-        const DWORD error = ::GetLastError();
-        throw RunFailure(error, "The kill tool's result file " + resultFile +
-                                    " could not be created: " + systemErrorText(error));
+    // The tool writes into the file the run made, reached through the run's own hold on it.
+    FileError error;
+    const UniqueFile output = resultFile_->open(GENERIC_WRITE, &error);
+    if (!output || !::SetHandleInformation(output.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+        const DWORD code = output ? ::GetLastError() : error.code;
+        throw RunFailure(code, "The kill tool's result file " + resultFile +
+                                   " could not be opened for the tool: " + systemErrorText(code));
     }
     options.application = toolPath;
     options.standardOutput = output.get();
-    command.process = startProgram(std::string(killToolName) + " " + task, options);
+    command.started = directCommandLine(toolPath, task);
+    command.process = startProgram(command.started, options);
     keepJobIfJoined(command);
     return command;
 }
@@ -156,17 +157,14 @@ std::vector<std::string> resultFileCandidates() {
     return candidates;
 }
 
-std::optional<std::string> chooseResultFile(const std::vector<std::string>& candidates) {
-    // Taken only where the run can do what it does to the file before every task: made anew and empty, as the
-    // redirection makes it. Windows refuses that for a hidden, system or read-only file (though it could be
-    // opened), and every task would end without a verdict; the attributes are tested first, since not every
-    // system refuses it.
+std::optional<OwnFile> chooseResultFile(const std::vector<std::string>& candidates) {
+    // Never a file that was there before, which others may own, read or have linked elsewhere: the old file goes and
+    // the run makes its own, which the interpreter's redirection then writes into for every task. A hidden, system
+    // or read-only file is passed over, as the redirection could not write it anew (it keeps a user's run as it was).
     constexpr DWORD refusing = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     for (const std::string& path : candidates) {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if ((attributes == INVALID_FILE_ATTRIBUTES || (attributes & refusing) == 0) &&
-            createResultFile(path, nullptr)) {
-            return path;
+        if (std::optional<OwnFile> made = OwnFile::makeAnew(path, refusing)) {
+            return made;
         }
     }
     return std::nullopt;
@@ -224,12 +222,12 @@ void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<s
     interpreter_ = withTrailingBackslash(systemDirectory()) + std::string(interpreterFileName(settings_.osFamily));
     // Choosing the result file makes it anew: never while another run reads its verdicts from it.
     waitForOtherRuns();
-    const std::optional<std::string> resultFile = chooseResultFile(settings_.resultFileCandidates);
-    if (!resultFile) {
+    resultFile_ = chooseResultFile(settings_.resultFileCandidates);
+    if (!resultFile_) {
         const std::string why = noResultFileMessage(settings_.resultFileCandidates);
         end(why, why);
     }
-    outcome_.record.resultFile = *resultFile;
+    outcome_.record.resultFile = resultFile_->path();
 
     const int count = list.count();
     for (int i = first; i < count; ++i) {
@@ -349,7 +347,7 @@ TaskRecord TerminationRun::killTask(const std::string& task) {
     emptyResultFile();
     command_ = startKillCommand(task, commandLine);
     if (command_.process.processId == 0) {
-        const std::string message = startFailureMessage(commandLine);
+        const std::string message = startFailureMessage(command_.started);
         end(message, message);
     }
     const WaitOutcome waited = waitWithEvents(command_.process.process.get(), settings_.killToolTimeoutMs);
@@ -368,7 +366,8 @@ TaskRecord TerminationRun::killTask(const std::string& task) {
     for (int attempt = 1;; ++attempt) {
         stepMark_ = markOpenResult;
         FileError error;
-        const std::optional<std::string> text = readWholeFile(resultFile, &error);
+        const UniqueFile file = resultFile_->open(GENERIC_READ, &error);
+        const std::optional<std::string> text = file ? readToEnd(file.get(), &error) : std::nullopt;
         if (!text) {
             if (error.code == ERROR_FILE_NOT_FOUND || error.code == ERROR_PATH_NOT_FOUND) {
                 return mayStillRun(task, "the kill tool left no result in " + resultFile);
@@ -394,12 +393,16 @@ TaskRecord TerminationRun::killTask(const std::string& task) {
     }
 }
 
-// Whatever an earlier task or run left there must never be read as this task's verdict.
+// Whatever an earlier task left there must never be read as this task's verdict. Emptied through the run's own
+// hold on the file: a file that came to stand at its name meanwhile is never touched.
 void TerminationRun::emptyResultFile() {
     for (int attempt = 1;; ++attempt) {
         FileError error;
-        if (emptyFile(outcome_.record.resultFile, &error)) {
-            return;
+        if (const UniqueFile file = resultFile_->open(GENERIC_WRITE, &error)) {
+            if (::SetEndOfFile(file.get())) {
+                return;
+            }
+            error = {::GetLastError(), systemErrorText(::GetLastError())};
         }
         if (error.code != ERROR_SHARING_VIOLATION || attempt >= fileAttempts) {
             throw RunFailure(error.code, error.description);
@@ -461,8 +464,10 @@ void TerminationRun::reportFailure(long number, std::string_view description) {
     outcome_.why = outcome_.box = errorReportMessage(number, mark, description);
 }
 
-// An owned mutex closed without being released would keep other runs waiting until this thread ends.
+// An owned mutex closed without being released would keep other runs waiting until this thread ends. The result
+// file is let go with it: the next run makes its own.
 void TerminationRun::letOtherRunsGo() {
+    resultFile_.reset();
     if (ownsRunMutex_) {
         ::ReleaseMutex(runMutex_.get());
         ownsRunMutex_ = false;

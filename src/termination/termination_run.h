@@ -5,6 +5,7 @@
 
 #include "app/run_record.h"
 #include "platform/handles.h"
+#include "platform/own_file.h"
 #include "platform/processes.h"
 #include "termination/kill_command.h"
 #include "termination/prune.h"
@@ -17,10 +18,10 @@
 
 namespace quellary {
 
-// Where the kill tool writes: "C:\killed.lst" where it can be created, else the same name in the user's
+// Where the kill tool writes: "C:\killed.lst" where it can be made anew, else the same name in the user's
 // temporary folder, else in the program's own folder of the user's local application data. The candidates are
-// tried in order; nothing when none can be made anew.
-std::optional<std::string> chooseResultFile(const std::vector<std::string>& candidates);
+// tried in order; the first that can be made anew is made and held; nothing when none can.
+std::optional<OwnFile> chooseResultFile(const std::vector<std::string>& candidates);
 std::vector<std::string> resultFileCandidates();
 
 inline constexpr std::string_view mainWindowClosed = "the main window was closed during the run";
@@ -103,6 +104,7 @@ public:
     struct KillCommand {
         UniqueHandle job;
         ProcessHandles process;
+        std::string started; // the command line that was started: the interpreter's, or the tool's own
     };
 
 private:
@@ -113,7 +115,7 @@ private:
     void handleTasksStartedAgain(TaskSheet& list, int first);
     [[nodiscard]] std::vector<std::string> unlistedPrograms(const TaskSheet& list) const;
     void settleExitCode();
-    KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
+    KillCommand startKillCommand(const std::string& task, const std::string& commandLine);
     void waitForOtherRuns();
     // One task handed to the kill tool, and what its verdict says.
     TaskRecord killTask(const std::string& task);
@@ -131,7 +133,9 @@ private:
     RunSettings settings_;
     RunOutcome outcome_;
     int stepMark_ = 0;
-    std::string interpreter_; // the full path of the program the prefix names
+    std::string interpreter_;           // the full path of the program the prefix names
+    bool interpreterRefused_ = false;   // the machine's rules refused to start it: the tool is started itself
+    std::optional<OwnFile> resultFile_; // made and held from before the first task until the last verdict is read
     std::string stoppedBecause_;
     KillCommand command_;   // the task's command while it runs
     UniqueHandle runMutex_; // held from the first task until the last verdict is read

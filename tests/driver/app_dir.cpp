@@ -1,5 +1,7 @@
 #include "app_dir.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -64,6 +66,22 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 bool fileExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool openToEveryone(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301bf;;;WD)",
+                                                                SDDL_REVISION_1, &descriptor, nullptr)) {
+        return false;
+    }
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL list = nullptr;
+    const bool set = ::GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
+                     ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, list, nullptr) == 0;
+    ::LocalFree(descriptor);
+    return set;
 }
 
 Launch standard_user::quellary(const std::string& installation, const std::string& arguments) {

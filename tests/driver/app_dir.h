@@ -16,6 +16,9 @@ std::string screenshotDirectory();
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
+// Lets everybody change the file or folder, as a world-writable one under Wine or "Authenticated Users: Modify" on
+// Windows does.
+bool openToEveryone(const std::string& path);
 
 // The installations that scripts/standard-user.sh makes read-only in the standard user's prefix.
 namespace standard_user {

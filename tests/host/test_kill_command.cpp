@@ -89,6 +89,16 @@ TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
     EXPECT_TRUE(promptDisabledBy(3, 0)) << "any value but 0";
 }
 
+TEST(KillCommand, AnInterpreterTheMachinesRulesRefuseLeavesTheToolToBeStartedByItsQuotedPath) {
+    EXPECT_TRUE(interpreterRefused(5));
+    EXPECT_TRUE(interpreterRefused(1260)) << "AppLocker and software restriction policies";
+    for (const unsigned long other : {0ul, 2ul, 3ul, 193ul}) {
+        EXPECT_FALSE(interpreterRefused(other)) << other;
+    }
+    EXPECT_EQ(directCommandLine("C:\\Program Files\\Quellary\\endprocx.exe", "a&b c.exe"),
+              "\"C:\\Program Files\\Quellary\\endprocx.exe\" a&b c.exe");
+}
+
 TEST(KillCommand, Messages) {
     EXPECT_EQ(startFailureMessage("cmd /c endprocx.exe a > C:\\killed.lst"),
               "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"

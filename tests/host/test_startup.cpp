@@ -25,11 +25,14 @@ TEST(Startup, StartArgumentIsTheWordAloneInAnyCase) {
     }
 }
 
-TEST(Startup, OnlyAnUnattendedRunNobodySeesShowsNoBoxes) {
-    EXPECT_TRUE(boxesCanBeSeen(false, true));
-    EXPECT_TRUE(boxesCanBeSeen(false, false)) << "a user who started it by hand answers its boxes";
-    EXPECT_TRUE(boxesCanBeSeen(true, true));
-    EXPECT_FALSE(boxesCanBeSeen(true, false));
+TEST(Startup, OnlyAnUnattendedRunNobodySeesAndAnyRunInSessionZeroShowNoBoxes) {
+    EXPECT_TRUE(boxesCanBeSeen(false, true, false));
+    EXPECT_TRUE(boxesCanBeSeen(false, false, false)) << "a user who started it by hand answers its boxes";
+    EXPECT_TRUE(boxesCanBeSeen(true, true, false));
+    EXPECT_FALSE(boxesCanBeSeen(true, false, false));
+    for (const bool unattended : {false, true}) {
+        EXPECT_FALSE(boxesCanBeSeen(unattended, true, true)) << "session 0's desktop is seen by nobody";
+    }
 }
 
 TEST(Startup, PlatformCodesChooseTheFamily) {

@@ -21,7 +21,7 @@ int main() {
     }
     // Everything after the program's own name, as the tool received it.
     const char* line = ::GetCommandLineA();
-    const char* space = std::strchr(line, ' ');
+    const char* space = std::strchr(line[0] == '"' ? std::strchr(line + 1, '"') : line, ' ');
     const std::string arguments = space != nullptr ? space + 1 : "";
     if (how == "hang" && arguments.find("hang") != std::string::npos) {
         ::Sleep(INFINITE);

@@ -1,6 +1,7 @@
 // The thin Win32 layer against the real system.
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/own_file.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 
@@ -55,20 +56,29 @@ TEST(Platform, FilesReadBackByteForByte) {
     ::DeleteFileA(path.c_str());
 }
 
-TEST(Platform, EmptyingKeepsTheFileButNotItsContent) {
-    const std::string path = tempPath("emptied");
+TEST(Platform, AFileMadeAnewIsReachedThroughItsHoldWhateverComesToStandAtItsName) {
+    const std::string path = tempPath("own");
     ASSERT_TRUE(writeNewFile(path, "old verdict\r\n"));
-    EXPECT_TRUE(emptyFile(path));
+    std::optional<OwnFile> own = OwnFile::makeAnew(path, FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(own);
     EXPECT_EQ(readWholeFile(path), std::optional<std::string>(""));
-    EXPECT_TRUE(emptyFile(path + "-missing")) << "nothing there is nothing to read";
-    EXPECT_FALSE(fileExists(path + "-missing"));
-
-    const HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    FileError error;
-    EXPECT_FALSE(emptyFile(path, &error)) << "a file held by another cannot be emptied nor deleted";
-    EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    ::CloseHandle(held);
+    {
+        const UniqueFile writing = own->open(GENERIC_WRITE);
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(writing.get(), "run's", 5, &written, nullptr));
+    }
+    // Renamed away, and someone else's file put at the name: the hold reaches the file the program made, or, under
+    // Wine, which opens the name again, nothing.
+    ASSERT_TRUE(::MoveFileA(path.c_str(), (path + "-moved").c_str()));
+    ASSERT_TRUE(writeNewFile(path, "someone's"));
+    if (const UniqueFile reading = own->open(GENERIC_READ)) {
+        EXPECT_EQ(readToEnd(reading.get()), std::optional<std::string>("run's"));
+    }
+    own.reset();
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(OwnFile::makeAnew(path, FILE_ATTRIBUTE_HIDDEN)) << "a refused attribute";
+    ::DeleteFileA((path + "-moved").c_str());
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(path.c_str());
 }
 

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app_dir.h"
 #include "platform/program.h"
+#include "platform/security.h"
 
 #include <windows.h>
 
@@ -14,16 +15,29 @@
 
 using namespace quellary;
 
-TEST(ResultFile, TheFirstPlaceThatCanBeMadeAnewWins) {
+TEST(ResultFile, TheFirstPlaceThatCanBeMadeAnewWinsAndNothingThereBeforeIsKeptOrReachedThrough) {
     const driver::AppDir app;
     const std::string writable = app.file("killed.lst");
     const std::string missing = app.file("no such folder\\killed.lst");
     const std::string locked = app.file("locked.lst");
     const HANDLE holder = ::CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(chooseResultFile({missing, locked, writable}), writable);
-    EXPECT_EQ(chooseResultFile({writable, missing}), writable);
-    EXPECT_EQ(chooseResultFile({missing, locked}), std::nullopt);
+    // Another user's link to a file of theirs, and another user's file that everybody may change.
+    const std::string linked = app.file("linked.txt");
+    const std::string link = app.file("link.lst");
+    driver::writeFile(linked, "someone's own\r\n");
+    ASSERT_TRUE(::CreateHardLinkA(link.c_str(), linked.c_str(), nullptr));
+    driver::writeFile(writable, "someone's verdict\r\n");
+    ASSERT_TRUE(driver::openToEveryone(writable));
+
+    EXPECT_EQ(chooseResultFile({missing, locked, link, app.path(), writable})->path(), writable);
+    EXPECT_EQ(driver::readFile(writable), "") << "the earlier file was kept";
+    const std::optional<Protection> made = protectionOf(writable);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(othersMayChange(*made), std::vector<std::string>{}) << "others may change the run's own file";
+    EXPECT_EQ(driver::readFile(linked), "someone's own\r\n");
+    EXPECT_EQ(chooseResultFile({writable, missing})->path(), writable);
+    EXPECT_FALSE(chooseResultFile({missing, locked}));
     ::CloseHandle(holder);
 }
 
@@ -307,16 +321,17 @@ TEST_F(Run, NowhereToWriteTheVerdictsEndsTheRunUntried) {
     EXPECT_TRUE(free);
 }
 
-TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLine) {
+TEST_F(Run, AToolThatCannotStartEndsTheRunWithTheCommandLineThatWasStarted) {
     RunSettings s = settings("log");
     ::DeleteFileA(s.tool.path.c_str()); // gone after the start-up found it
     Sheet list({"a&b.exe", "cvtwo.exe"});
     TerminationRun run(s, {});
     const RunOutcome& outcome = run.run(list);
     EXPECT_EQ(outcome.exitCode, exitNotCarriedOut);
+    // A name the interpreter would take apart is handed to the tool directly: that is the start that failed.
     EXPECT_EQ(outcome.box, "Failed to activate endprocx.exe...\r\nTry running program manually with\r\n"
-                           "    Click Start... Run... cmd /d /c endprocx.exe a&b.exe > " +
-                               app.file("killed.lst") + "...[ENTER]\r\nReinstall Quellary if this fails to run");
+                           "    Click Start... Run... \"" +
+                               s.tool.path + "\" a&b.exe...[ENTER]\r\nReinstall Quellary if this fails to run");
     EXPECT_EQ(outcome.why, outcome.box);
 }
 

@@ -1,0 +1,155 @@
+#include "platform/own_file.h"
+
+#include "platform/processes.h"
+#include "platform/security.h"
+
+#include <utility>
+
+namespace quellary {
+
+namespace {
+
+constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+void capture(FileError* error, DWORD code) {
+    if (error != nullptr) {
+        *error = {code, systemErrorText(code)};
+    }
+}
+
+// The file or link itself at `path`, opened to be deleted; an invalid handle with GetLastError set when there is
+// none or it cannot be opened.
+UniqueFile openForDeletion(const std::string& path) {
+    return UniqueFile(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, shareAll,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                    nullptr));
+}
+
+// Deletes through the handle; a read-only file must first lose that attribute, or the system refuses.
+bool deleteThrough(HANDLE file, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+        if (!::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) {
+            return false;
+        }
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+// The path as the system reports it for an open file, without the "\\?\" that it puts in front.
+std::wstring finalPath(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(length);
+    }
+    if (path.starts_with(L"\\\\?\\UNC\\")) {
+        return L"\\" + path.substr(7);
+    }
+    return path.starts_with(L"\\\\?\\") ? path.substr(4) : path;
+}
+
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) {
+            return {};
+        }
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length);
+    }
+}
+
+} // namespace
+
+std::optional<OwnFile> OwnFile::makeAnew(const std::string& path, DWORD refusedAttributes, FileError* error) {
+    if (const UniqueFile old = openForDeletion(path)) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!::GetFileInformationByHandle(old.get(), &info)) {
+            capture(error, ::GetLastError());
+            return std::nullopt;
+        }
+        const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            (!link && (info.dwFileAttributes & refusedAttributes) != 0) || info.nNumberOfLinks > 1) {
+            capture(error, ERROR_ACCESS_DENIED);
+            return std::nullopt;
+        }
+        if (!deleteThrough(old.get(), link ? 0 : info.dwFileAttributes)) {
+            capture(error, ::GetLastError());
+            return std::nullopt;
+        }
+    } else if (const DWORD code = ::GetLastError(); code != ERROR_FILE_NOT_FOUND) {
+        capture(error, code);
+        return std::nullopt;
+    }
+    // The name is free once the old file's last handle has closed. Whatever comes to stand at the name meanwhile
+    // (someone else's file or link) makes the creation fail rather than be followed or written into.
+    OwnAccess access;
+    if (access.attributes() == nullptr) {
+        capture(error, ::GetLastError());
+        return std::nullopt;
+    }
+    UniqueFile made(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, shareAll, access.attributes(),
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!made) {
+        capture(error, ::GetLastError());
+        return std::nullopt;
+    }
+    return OwnFile(path, std::move(made));
+}
+
+UniqueFile OwnFile::open(DWORD access, FileError* error) const {
+    UniqueFile file(::ReOpenFile(held_.get(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
+    if (!file) {
+        capture(error, ::GetLastError());
+        return file;
+    }
+    // Windows opens the held file itself; Wine opens the name again, which may lead to another file by now.
+    BY_HANDLE_FILE_INFORMATION held{};
+    BY_HANDLE_FILE_INFORMATION opened{};
+    if (!::GetFileInformationByHandle(held_.get(), &held) || !::GetFileInformationByHandle(file.get(), &opened) ||
+        held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber || held.nFileIndexHigh != opened.nFileIndexHigh ||
+        held.nFileIndexLow != opened.nFileIndexLow) {
+        capture(error, ERROR_FILE_INVALID);
+        return {};
+    }
+    return file;
+}
+
+bool deleteFileInItsFolder(const std::string& path) {
+    const UniqueFile file = openForDeletion(path);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    // A link on the way to the file (the folder, or a folder above it, swapped for a junction) would lead the
+    // deletion elsewhere; a link at the name itself is opened, and deleted, as the link.
+    const std::wstring folder = longPath(folderOf(fullPath(wideText(path))));
+    const std::wstring reached = folderOf(finalPath(file.get()));
+    if (folder.empty() || reached.empty() || !sameFileName(reached, folder)) {
+        return false;
+    }
+    return deleteThrough(file.get(), info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? 0 : info.dwFileAttributes);
+}
+
+} // namespace quellary
