@@ -50,6 +50,8 @@ for task in cvagent cvmail cvtray cvlink; do
     cp "$bin/task_standin.exe" "$client/$task.exe"
 done
 rm -f "$drive_c/windows/endprocx.exe" "$drive_c/killed.lst"
+# A case that refuses the command interpreter gives it back its rights; one cut short may not have.
+chmod 755 "$drive_c/windows/system32/cmd.exe"
 WINEPREFIX=$WINEPREFIX wineserver -w 2>/dev/null || true
 
 trap unlock EXIT

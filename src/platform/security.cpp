@@ -84,7 +84,7 @@ std::string accountName(PSID sid) {
     DWORD domainSize = sizeof domain;
     SID_NAME_USE use{};
     if (::LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) {
-        return domainSize == 0 ? std::string(name) : std::string(domain) + "\\" + name;
+        return domain[0] == '\0' ? std::string(name) : std::string(domain) + "\\" + name;
     }
     char* text = nullptr;
     if (!::ConvertSidToStringSidA(sid, &text)) {

@@ -106,6 +106,36 @@ TEST_F(Startup, AWindowsDirectoryThatRefusesTheCopyIsNoFailure) {
     EXPECT_EQ(readFile(blocker), "hidden");
 }
 
+// Under Wine every program runs with an administrator's elevated token; on Windows, run these tests elevated.
+TEST(AdministratorsRun, RefusesAFolderKillToolOrTaskListThatOthersMayChangeAndEndsNothing) {
+    const struct {
+        const char* part;
+        const char* file; // in the program's folder; empty for the folder itself
+        bool toolCopied;  // into the Windows directory, before the refusal
+    } cases[] = {{"folder", "", false}, {"kill tool", "endprocx.exe", false}, {"task list", "quellary.ini", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.part);
+        AppDir app;
+        app.install("endprocx.exe");
+        app.put("quellary.ini", taskListFile({"cvguarded.exe"}));
+        const std::string changeable = *c.file == '\0' ? app.path() : app.file(c.file);
+        ASSERT_TRUE(openToEveryone(changeable));
+        RunningTask task(app, "cvguarded.exe");
+        Program program(app.quellary("START"));
+        const HWND box = program.waitForMessageBox();
+        ASSERT_NE(box, nullptr);
+        const std::string prompt = readMessageBox(box).prompt;
+        answer(box, IDOK);
+        EXPECT_TRUE(prompt.starts_with("Quellary runs with administrator rights, but other users may change its " +
+                                       std::string(c.part) + "\r\n    " + changeable + "\r\n    Everyone may write it"))
+            << prompt;
+        EXPECT_NE(prompt.find("Install Quellary through its package"), std::string::npos) << prompt;
+        EXPECT_EQ(program.waitForExit(), 2u);
+        EXPECT_FALSE(task.endsWithin(0ms)) << "a task was ended";
+        EXPECT_EQ(fileExists(app.windir() + "\\endprocx.exe"), c.toolCopied) << "a tool others may change was copied";
+    }
+}
+
 TEST_F(Startup, MissingTaskListDeclinedEndsWithoutCreatingIt) {
     ::DeleteFileA(app.file("quellary.ini").c_str());
     Program program(app.quellary());

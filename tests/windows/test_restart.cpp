@@ -126,10 +126,18 @@ TEST_F(Restart, APathWithoutItsBackslashIsJoinedToTheNameAsItStands) {
     EXPECT_EQ(markOf(program + "client.exe"), "");
 }
 
-TEST_F(Restart, TheLockFileIsPassedOverWhereItIsMissingOrInUse) {
+TEST_F(Restart, TheLockFileIsDeletedWhateverItsAttributesAndPassedOverWhereItIsMissingOrInUse) {
     const std::string data = dir("data"), program = dir("program");
     installClient(program + "client.exe");
     ASSERT_TRUE(writeEntry(mainKey, nativeView, {data, program, "client.exe"}));
+
+    SCOPED_TRACE("hidden, system and read-only");
+    const std::string hidden = lockIn(data);
+    ASSERT_TRUE(
+        ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(restart(), RestartOutcome::Started);
+    EXPECT_FALSE(fileExists(hidden));
+    ::DeleteFileA((program + "client.exe.started").c_str());
 
     SCOPED_TRACE("missing");
     EXPECT_EQ(restart(), RestartOutcome::Started);

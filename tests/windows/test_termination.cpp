@@ -8,6 +8,8 @@
 #include "platform/security.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -362,6 +364,59 @@ TEST_F(Run, ATaskAWatchdogStartsAgainIsEndedAgainAndProgramsOfTheClientTheListLa
     EXPECT_EQ(outcome.record.tasks.back().task, extra.image());
     EXPECT_EQ(outcome.record.tasks.back().outcome, TaskOutcome::Terminated);
     EXPECT_TRUE(outcome.record.unlistedLeftRunning.empty());
+}
+
+// The interpreter refused, as AppLocker or a software restriction policy refuses it: its file closed to everybody,
+// which only a standard user's profile under Wine enforces. The access list it had comes back with the object.
+class InterpreterRefused {
+public:
+    InterpreterRefused()
+        : file_(::CreateFileA((withTrailingBackslash(systemDirectory()) + "cmd.exe").c_str(), READ_CONTROL | WRITE_DAC,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr)) {
+        PSECURITY_DESCRIPTOR closed = nullptr;
+        if (file_ &&
+            ::GetSecurityInfo(file_.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &saved_) == ERROR_SUCCESS &&
+            ::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P", SDDL_REVISION_1, &closed, nullptr)) {
+            refused_ = ::SetKernelObjectSecurity(file_.get(), DACL_SECURITY_INFORMATION, closed) != 0;
+            ::LocalFree(closed);
+        }
+    }
+    ~InterpreterRefused() {
+        if (refused_) {
+            ::SetKernelObjectSecurity(file_.get(), DACL_SECURITY_INFORMATION, saved_);
+        }
+        ::LocalFree(saved_);
+    }
+    InterpreterRefused(const InterpreterRefused&) = delete;
+    InterpreterRefused& operator=(const InterpreterRefused&) = delete;
+
+    [[nodiscard]] bool refused() const { return refused_; }
+
+private:
+    UniqueFile file_;
+    PSECURITY_DESCRIPTOR saved_ = nullptr;
+    bool refused_ = false;
+};
+
+class StandardUser : public Run {};
+
+TEST_F(StandardUser, WhereTheInterpreterIsRefusedTheToolIsStartedDirectly) {
+    const InterpreterRefused interpreter;
+    ASSERT_TRUE(interpreter.refused());
+    StartOptions hidden;
+    hidden.showWindow = SW_HIDE;
+    hidden.application = withTrailingBackslash(systemDirectory()) + "cmd.exe";
+    const ProcessHandles probe = startProgram("cmd /d /c rem", hidden);
+    ASSERT_EQ(probe.processId, 0u) << "the interpreter still starts: run through scripts/standard-user.sh";
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    RunningTask task(app, "cvlocked.exe");
+    Sheet list({"cvlocked.exe", "cvnone.exe"});
+    TerminationRun run(settings(), {});
+    EXPECT_EQ(run.run(list).exitCode, exitDone) << run.outcome().box;
+    EXPECT_TRUE(task.endsWithin(1s));
+    EXPECT_EQ(outcomes(run.outcome().record), "task cvlocked.exe: terminated\r\ntask cvnone.exe: not running\r\n");
 }
 
 } // namespace
