@@ -124,7 +124,8 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         const std::string windowsDirectory = withTrailingBackslash(*windir);
         // A copy that another version left there would judge this version's runs by its own rules: it is
         // replaced where it may be, and passed over where it may not.
-        if (fileExists(windowsDirectory + name) && fileVersion(windowsDirectory + name) == ownVersion) {
+        const bool inWindowsDirectory = fileExists(windowsDirectory + name);
+        if (inWindowsDirectory && fileVersion(windowsDirectory + name) == ownVersion) {
             killToolDirectory_ = windowsDirectory;
             killToolInWindowsDirectory_ = true;
             return;
@@ -132,7 +133,7 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         if (!fileExists(applicationDirectory + name)) {
             fail(killToolMissingMessage(windowsDirectory, applicationDirectory));
         }
-        if (copied || !copyFileOver(applicationDirectory + name, windowsDirectory + name)) {
+        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name, inWindowsDirectory)) {
             killToolDirectory_ = applicationDirectory;
             return;
         }

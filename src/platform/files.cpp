@@ -148,8 +148,8 @@ bool emptyFile(const std::string& path, FileError* error) {
     return false;
 }
 
-bool copyFileOver(const std::string& from, const std::string& to, FileError* error) {
-    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+bool copyFileTo(const std::string& from, const std::string& to, bool replace, FileError* error) {
+    if (!::CopyFileA(from.c_str(), to.c_str(), replace ? FALSE : TRUE)) {
         capture(error, ::GetLastError());
         return false;
     }

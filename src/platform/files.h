@@ -38,8 +38,8 @@ struct FileError {
 // when there is no file.
 [[nodiscard]] bool emptyFile(const std::string& path, FileError* error = nullptr);
 
-// Over a file already there, which keeps its access list, as a copy made anew would inherit it.
-[[nodiscard]] bool copyFileOver(const std::string& from, const std::string& to, FileError* error = nullptr);
+// `replace`: over an ordinary file already there; otherwise only where no file of that name is.
+[[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, bool replace, FileError* error = nullptr);
 // The version in the file's version resource (FILEVERSION, major in the top 16 bits); nothing without one.
 [[nodiscard]] std::optional<std::uint64_t> fileVersion(const std::string& path);
 
