@@ -269,36 +269,34 @@ void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
     for (const TaskRecord& task : tasks) {
         entries.push_back(entryMatch(wideText(task.task)));
     }
-    const auto runningAgain = [&](const ProcessView& view, int i) {
-        const TaskRecord& task = tasks[static_cast<std::size_t>(i)];
-        const ImageOf imageOf = view.imageOf();
+    const auto runningAgain = [&](const ProcessView& view, std::size_t i) {
         Match seen = Match::No;
-        if (task.outcome == TaskOutcome::Terminated || task.outcome == TaskOutcome::NotRunning) {
+        if (tasks[i].outcome == TaskOutcome::Terminated || tasks[i].outcome == TaskOutcome::NotRunning) {
+            const ImageOf imageOf = view.imageOf();
             for (const ProcessRow& row : view.rows()) {
-                seen = std::max(seen, entries[static_cast<std::size_t>(i)](row, imageOf));
+                seen = std::max(seen, entries[i](row, imageOf));
             }
         }
         return seen;
     };
     const ProcessView running = lookAtProcesses();
-    for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
+    for (auto i = static_cast<std::size_t>(first); i < tasks.size(); ++i) {
         if (runningAgain(running, i) != Match::No) {
-            const TaskRecord again = killTask(tasks[static_cast<std::size_t>(i)].task);
+            const TaskRecord again = killTask(tasks[i].task);
             if (again.outcome == TaskOutcome::Terminated) {
-                tasks[static_cast<std::size_t>(i)] = again;
-                list.setTicked(i, true);
+                tasks[i] = again;
+                list.setTicked(static_cast<int>(i), true);
             }
         }
     }
     const ProcessView stillRunning = lookAtProcesses();
-    for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
+    for (auto i = static_cast<std::size_t>(first); i < tasks.size(); ++i) {
         if (const Match seen = runningAgain(stillRunning, i); seen != Match::No) {
-            tasks[static_cast<std::size_t>(i)] =
-                mayStillRun(tasks[static_cast<std::size_t>(i)].task,
-                            seen == Match::Yes ? "it was started again after it was ended"
-                                               : "a process of that name runs that Quellary may not look at (access "
-                                                 "denied)");
-            list.setTicked(i, true);
+            tasks[i] = mayStillRun(tasks[i].task, seen == Match::Yes
+                                                      ? "it was started again after it was ended"
+                                                      : "a process of that name runs that Quellary may not look at "
+                                                        "(access denied)");
+            list.setTicked(static_cast<int>(i), true);
         }
     }
 }
