@@ -126,7 +126,10 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
             fail(windirMissingMessage(), MB_ICONHAND);
         }
         const std::string windowsDirectory = withTrailingBackslash(*windir);
-        if (fileExists(windowsDirectory + name)) {
+        // A copy that another version left there would judge this version's runs by its own rules: it is
+        // replaced where it may be, and passed over where it may not.
+        const bool inWindowsDirectory = fileExists(windowsDirectory + name);
+        if (inWindowsDirectory && fileVersion(windowsDirectory + name) == ownVersion) {
             killToolDirectory_ = windowsDirectory;
             killToolInWindowsDirectory_ = true;
             return;
@@ -136,7 +139,7 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         }
         // Copied into the Windows directory, the tool would run in every later run, whoever started it.
         refuseWhatOthersMayChange(GuardedPart::KillTool, applicationDirectory + name);
-        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name)) {
+        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name, inWindowsDirectory)) {
             killToolDirectory_ = applicationDirectory;
             return;
         }
@@ -233,14 +236,16 @@ void frmMain::cmdStart_Click() {
     if (const std::vector<Unconfirmed> unconfirmed = run.unconfirmed(); !unconfirmed.empty()) {
         messageBox(unconfirmedMessage(unconfirmed), {}, MB_OK, hwnd());
     }
-    if (const std::vector<UnusableEntry> unusable = run.unusable(); !unusable.empty()) {
+    const std::vector<UnusableEntry> unusable = run.unusable();
+    if (!unusable.empty()) {
         messageBox(unusableEntriesMessage(unusable), {}, MB_OK, hwnd());
     }
     const std::optional<PruneOutcome> pruned = run.prune(list);
     if (!pruned) {
         endAsTheRunEnded(outcome);
     }
-    if (*pruned == PruneOutcome::ListEmpty) {
+    // Where no entry named a program, nothing was looked for: "none was active" would say it had been.
+    if (*pruned == PruneOutcome::ListEmpty && unusable.size() < outcome.record.tasks.size()) {
         messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, hwnd());
     }
     // Recorded before it shows: a program closed at once from the done state still leaves its record.

@@ -5,6 +5,7 @@
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "platform/files.h"
+#include "platform/processes.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "termination/current_item.h"
@@ -45,6 +46,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible(), runsInSessionZero())) {
         keepBoxesUnseen();
     }
+    // An administrator's elevated run looks at other users' processes only with the privilege enabled.
+    (void)enableDebugPrivilege();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
