@@ -58,9 +58,10 @@ std::wstring finalPath(HANDLE file) {
     return path.starts_with(L"\\\\?\\") ? path.substr(4) : path;
 }
 
+// The folder with its trailing backslash, so that a drive's root reads "C:\" as the system gives it.
 std::wstring folderOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 std::wstring fullPath(const std::wstring& path) {
