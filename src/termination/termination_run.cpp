@@ -160,7 +160,8 @@ std::vector<std::string> resultFileCandidates() {
 std::optional<OwnFile> chooseResultFile(const std::vector<std::string>& candidates) {
     // Never a file that was there before, which others may own, read or have linked elsewhere: the old file goes and
     // the run makes its own, which the interpreter's redirection then writes into for every task. A hidden, system
-    // or read-only file is passed over, as the redirection could not write it anew (it keeps a user's run as it was).
+    // or read-only file is passed over as ever: the redirection could not write such a file anew, and whoever made
+    // it so meant it to stay.
     constexpr DWORD refusing = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     for (const std::string& path : candidates) {
         if (std::optional<OwnFile> made = OwnFile::makeAnew(path, refusing)) {
@@ -428,7 +429,8 @@ void TerminationRun::emptyResultFile() {
             if (::SetEndOfFile(file.get())) {
                 return;
             }
-            error = {::GetLastError(), systemErrorText(::GetLastError())};
+            const DWORD code = ::GetLastError();
+            error = {code, systemErrorText(code)};
         }
         if (error.code != ERROR_SHARING_VIOLATION || attempt >= fileAttempts) {
             throw RunFailure(error.code, error.description);
