@@ -14,7 +14,8 @@ enum class Party { System, Administrators, TrustedInstaller, RunUser, Other };
 // One allowing entry of an access list that applies to the object itself.
 struct Grant {
     Party party = Party::Other;
-    std::string name;         // the account as the system names it ("Everyone", "BUILTIN\Users"), for the message
+    std::string name;         // the account as the system names it ("Everyone", "BUILTIN\Users"), for the message;
+                              // empty for the trusted parties
     std::uint32_t rights = 0; // the entry's access mask
 };
 

@@ -129,8 +129,9 @@ std::optional<Protection> protectionOf(const std::string& path, FileError* error
     std::vector<BYTE> user = tokenUser();
     const PSID runUser = sidOf(user);
     Protection protection;
+    // Only the accounts that a message may have to name are looked up: a lookup may ask a domain controller.
     protection.owner = partyOf(owner, runUser);
-    protection.ownerName = accountName(owner);
+    protection.ownerName = protection.owner == Party::Other ? accountName(owner) : std::string();
     protection.noAccessList = list == nullptr;
     for (DWORD i = 0; list != nullptr && i < list->AceCount; ++i) {
         ACE_HEADER* header = nullptr;
@@ -144,8 +145,9 @@ std::optional<Protection> protectionOf(const std::string& path, FileError* error
         const PSID sid = const_cast<DWORD*>(&entry->SidStart);
         // "OWNER RIGHTS" grants what it says to whoever owns the object.
         const bool ownerRights = same(sid, knownSids().ownerRights.data());
-        protection.grants.push_back({ownerRights ? protection.owner : partyOf(sid, runUser),
-                                     ownerRights ? protection.ownerName : accountName(sid), entry->Mask});
+        const Party party = ownerRights ? protection.owner : partyOf(sid, runUser);
+        const std::string name = ownerRights ? protection.ownerName : party == Party::Other ? accountName(sid) : "";
+        protection.grants.push_back({party, name, entry->Mask});
     }
     return protection;
 }
