@@ -43,7 +43,7 @@ frmMain& mainWindow() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
-    if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
+    if (!boxesCanBeSeen(isStartArgument(argumentText()) || isCheckArgument(argumentText()), windowStationIsVisible())) {
         keepBoxesUnseen();
     }
     // An administrator's elevated run looks at other users' processes only with the privilege enabled.
