@@ -25,13 +25,13 @@ struct RunRecord {
     std::string programPath;
     std::string taskListPath;
     bool unattended = false; // started as "quellary.exe START", or as "quellary.exe CHECK"
-    bool check = false;      // started as "quellary.exe CHECK": a look, ending nothing
     std::string resultFile;  // empty when the run never chose one
     std::vector<TaskRecord> tasks;
     std::vector<std::string> unlistedLeftRunning; // programs of the client that the list lacks, left running
     std::vector<std::string> unlistedUnread;      // those of them whose processes' image paths could not be read
     std::string ending;          // "exit code 1", "closed", an error report's text (may span lines), ...
     std::uint64_t startedAt = 0; // when the run began, as a FILETIME value (UTC); made local time when written
+    bool check = false;          // started as "quellary.exe CHECK": a look, ending nothing
 };
 
 // Every block of the log starts with a line that begins with this, and no other line does: continuation
