@@ -200,6 +200,20 @@ TEST_F(Termination, NothingRunningEmptiesTheListAndSaysSo) {
     answer(box, IDOK);
     EXPECT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
     EXPECT_FALSE(isVisible(main, idCmdStart));
+
+    // Where no entry names a program, nothing was looked for: the box that says so is the only one.
+    app.put("quellary.ini", taskListFile({"cv*.exe", "cv?.exe"}));
+    Program unusable(app.quellary());
+    const HWND second = unusable.waitForWindow("QuellaryMain");
+    ASSERT_NE(second, nullptr);
+    ASSERT_TRUE(press(second, idCmdStart));
+    const HWND named = unusable.waitForMessageBox(runTimeout);
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(messageBoxPrompt(named).rfind("These entries of the task list are no program's name", 0), 0u);
+    answer(named, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(second, idCmdRestart); }));
+    const HWND other = unusable.waitForMessageBox(500ms);
+    EXPECT_EQ(other, nullptr) << messageBoxPrompt(other);
 }
 
 TEST_F(Termination, StartInAnyCaseEndsTheTasksWithoutAWindowAndNoCmdBesideItIsTakenForTheInterpreter) {
