@@ -43,7 +43,8 @@ frmMain& mainWindow() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
-    if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible(), runsInSessionZero())) {
+    if (!boxesCanBeSeen(isStartArgument(argumentText()) || isCheckArgument(argumentText()), windowStationIsVisible(),
+                        runsInSessionZero())) {
         keepBoxesUnseen();
     }
     // An administrator's elevated run looks at other users' processes only with the privilege enabled.

@@ -205,6 +205,35 @@ const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
     });
 }
 
+const RunOutcome& TerminationRun::check(const TaskSheet& list) {
+    return guarded([&] {
+        const ProcessView view = lookAtProcesses();
+        const ImageOf imageOf = view.imageOf();
+        bool listedRunning = false;
+        for (int i = 0; i < list.count(); ++i) {
+            const std::string task = list.text(i);
+            const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
+            if (entry.kind == EntryKind::Unusable) {
+                outcome_.record.tasks.push_back({task, TaskOutcome::Unusable, entry.why});
+                continue;
+            }
+            const EntryMatch named = entryMatch(wideText(task));
+            Match seen = Match::No;
+            for (const ProcessRow& row : view.rows()) {
+                seen = std::max(seen, named(row, imageOf));
+            }
+            listedRunning = listedRunning || seen != Match::No;
+            outcome_.record.tasks.push_back(
+                {task, seen == Match::No ? TaskOutcome::NotRunning : TaskOutcome::Running,
+                 seen == Match::Unconfirmed ? "a process of that name runs that Quellary may not look at" : ""});
+        }
+        findUnlistedPrograms(list);
+        outcome_.exitCode = listedRunning                                  ? exitTasksMayRun
+                            : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
+                                                                           : exitDone;
+    });
+}
+
 const RunOutcome& TerminationRun::guarded(const std::function<void()>& phase) {
     stoppedBecause_.clear();
     try {
