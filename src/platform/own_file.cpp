@@ -58,12 +58,6 @@ std::wstring finalPath(HANDLE file) {
     return path.starts_with(L"\\\\?\\") ? path.substr(4) : path;
 }
 
-// The folder with its trailing backslash, so that a drive's root reads "C:\" as the system gives it.
-std::wstring folderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 std::wstring fullPath(const std::wstring& path) {
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
@@ -79,6 +73,15 @@ std::wstring fullPath(const std::wstring& path) {
     }
 }
 
+// Whether the open file is the one that `path` names with no link followed on the way. A link on the way (a
+// folder swapped for a junction; under Wine, a Unix link, which it follows even at the name) leads elsewhere; a
+// link at the name itself is opened, and deleted, as the link.
+bool reachedAsNamed(HANDLE file, const std::string& path) {
+    const std::wstring named = longPath(fullPath(wideText(path)));
+    const std::wstring reached = finalPath(file);
+    return !named.empty() && !reached.empty() && sameFileName(reached, named);
+}
+
 } // namespace
 
 std::optional<OwnFile> OwnFile::makeAnew(const std::string& path, DWORD refusedAttributes, FileError* error) {
@@ -90,7 +93,8 @@ std::optional<OwnFile> OwnFile::makeAnew(const std::string& path, DWORD refusedA
         }
         const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            (!link && (info.dwFileAttributes & refusedAttributes) != 0) || info.nNumberOfLinks > 1) {
+            (!link && (info.dwFileAttributes & refusedAttributes) != 0) || info.nNumberOfLinks > 1 ||
+            !reachedAsNamed(old.get(), path)) {
             capture(error, ERROR_ACCESS_DENIED);
             return std::nullopt;
         }
@@ -143,14 +147,8 @@ bool deleteFileInItsFolder(const std::string& path) {
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return false;
     }
-    // A link on the way to the file (the folder, or a folder above it, swapped for a junction) would lead the
-    // deletion elsewhere; a link at the name itself is opened, and deleted, as the link.
-    const std::wstring folder = longPath(folderOf(fullPath(wideText(path))));
-    const std::wstring reached = folderOf(finalPath(file.get()));
-    if (folder.empty() || reached.empty() || !sameFileName(reached, folder)) {
-        return false;
-    }
-    return deleteThrough(file.get(), info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? 0 : info.dwFileAttributes);
+    return reachedAsNamed(file.get(), path) &&
+           deleteThrough(file.get(), info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? 0 : info.dwFileAttributes);
 }
 
 } // namespace quellary

@@ -16,8 +16,8 @@ public:
     // Deletes whatever file is at `path` and makes a new, empty one there, which only the process's own user,
     // SYSTEM and Administrators may open. Nothing, with the reason, where that cannot be done: where the name is a
     // folder, or a file with one of the `refusedAttributes`, or a file with more than one name (a hard link, which
-    // others may have made to reach through it), or a file that cannot be deleted. A link at the name is deleted
-    // itself; what it leads to is never touched.
+    // others may have made to reach through it), or a file reached through a link on the way, or a file that cannot
+    // be deleted. A link at the name is deleted itself; what it leads to is never touched.
     [[nodiscard]] static std::optional<OwnFile> makeAnew(const std::string& path, DWORD refusedAttributes,
                                                          FileError* error = nullptr);
 
@@ -36,7 +36,8 @@ private:
 };
 
 // Deletes the file at `path`, hidden, system or read-only alike, through one handle: opened without following a
-// link, and deleted only where its final path lies in the folder that `path` names. False on any failure.
+// link, and deleted only where its final path is the one that `path` names, in the folder it names. False on any
+// failure.
 [[nodiscard]] bool deleteFileInItsFolder(const std::string& path);
 
 } // namespace quellary

@@ -84,6 +84,36 @@ bool openToEveryone(const std::string& path) {
     return set;
 }
 
+bool makeLink(const std::string& link, const std::string& target, bool folder) {
+    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) &&
+        fileExists(link)) {
+        return true;
+    }
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) {
+        return false;
+    }
+    const auto unix = [&](const std::string& path) {
+        char* name = unixName(std::wstring(path.begin(), path.end()).c_str());
+        const std::string text = name != nullptr ? name : "";
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return text;
+    };
+    std::string command = "ln -s " + unix(target) + " " + unix(link);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION ln{};
+    if (!::CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ln)) {
+        return false;
+    }
+    // Wine gives no handle to wait on for a Unix program.
+    ::CloseHandle(ln.hThread);
+    ::CloseHandle(ln.hProcess);
+    return waitUntil([&] { return fileExists(link); });
+}
+
 Launch standard_user::quellary(const std::string& installation, const std::string& arguments) {
     Launch launch;
     launch.exePath = installation + "\\quellary.exe";

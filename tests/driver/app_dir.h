@@ -19,6 +19,9 @@ bool fileExists(const std::string& path);
 // Lets everybody change the file or folder, as a world-writable one under Wine or "Authenticated Users: Modify" on
 // Windows does.
 bool openToEveryone(const std::string& path);
+// A link to a file or folder: the system's own, or, where Wine only pretends to make one, a Unix link, which Wine
+// follows as Windows follows its own.
+bool makeLink(const std::string& link, const std::string& target, bool folder);
 
 // The installations that scripts/standard-user.sh makes read-only in the standard user's prefix.
 namespace standard_user {

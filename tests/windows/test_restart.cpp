@@ -3,7 +3,6 @@
 // client and leaves a mark when it starts.
 #include "client_registry.h"
 #include "app_dir.h"
-#include "platform/program.h"
 #include "registry/cRegistry.h"
 #include "restart/client_restart.h"
 
@@ -19,30 +18,6 @@ namespace {
 
 const std::string mainKey = "Software\\Halvane\\Corvana";
 const std::string fallbackKey = "Software\\Halvane\\Corvana\\4.0";
-
-// A folder that leads to another: the system's own link, or, where Wine only pretends to make one, a Unix link.
-bool linkFolder(const std::string& link, const std::string& target) {
-    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && fileExists(link)) {
-        return true;
-    }
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (unixName == nullptr) {
-        return false;
-    }
-    const auto unix = [&](const std::string& path) {
-        char* name = unixName(std::wstring(path.begin(), path.end()).c_str());
-        const std::string text = name != nullptr ? name : "";
-        ::HeapFree(::GetProcessHeap(), 0, name);
-        return text;
-    };
-    StartOptions options;
-    options.application = "Z:\\bin\\ln";
-    const ProcessHandles ln = startProgram("ln -s " + unix(target) + " " + unix(link), options);
-    // Wine gives no handle to wait on for a Unix program.
-    return ln.processId != 0 && driver::waitUntil([&] { return fileExists(link); });
-}
 
 class Restart : public testing::Test {
 protected:
@@ -166,7 +141,7 @@ TEST_F(Restart, TheLockFileIsDeletedWhateverItsAttributesAndPassedOverWhereItIsM
 
     SCOPED_TRACE("a data folder that leads elsewhere");
     const std::string elsewhere = lockIn(dir("elsewhere"));
-    ASSERT_TRUE(linkFolder(app.file("linked"), app.file("elsewhere")));
+    ASSERT_TRUE(driver::makeLink(app.file("linked"), app.file("elsewhere"), true));
     ASSERT_TRUE(writeEntry(mainKey, nativeView, {app.file("linked") + "\\", program, "client.exe"}));
     EXPECT_EQ(restart(), RestartOutcome::Started);
     EXPECT_TRUE(fileExists(elsewhere)) << "the deletion followed the link";

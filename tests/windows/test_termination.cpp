@@ -27,8 +27,12 @@ TEST(ResultFile, TheFirstPlaceThatCanBeMadeAnewWinsAndNothingThereBeforeIsKeptOr
     // Another user's link to a file of theirs, and another user's file that everybody may change.
     const std::string linked = app.file("linked.txt");
     const std::string link = app.file("link.lst");
+    const std::string symbolic = app.file("symbolic.lst");
+    const std::string target = app.file("target.txt");
     driver::writeFile(linked, "someone's own\r\n");
+    driver::writeFile(target, "someone's own\r\n");
     ASSERT_TRUE(::CreateHardLinkA(link.c_str(), linked.c_str(), nullptr));
+    ASSERT_TRUE(driver::makeLink(symbolic, target, false));
     driver::writeFile(writable, "someone's verdict\r\n");
     ASSERT_TRUE(driver::openToEveryone(writable));
 
@@ -38,6 +42,9 @@ TEST(ResultFile, TheFirstPlaceThatCanBeMadeAnewWinsAndNothingThereBeforeIsKeptOr
     ASSERT_TRUE(made);
     EXPECT_EQ(othersMayChange(*made), std::vector<std::string>{}) << "others may change the run's own file";
     EXPECT_EQ(driver::readFile(linked), "someone's own\r\n");
+    // A symbolic link is deleted as the link, or passed over where the system follows it (Wine, a Unix link).
+    EXPECT_TRUE(chooseResultFile({symbolic, writable}));
+    EXPECT_EQ(driver::readFile(target), "someone's own\r\n");
     EXPECT_EQ(chooseResultFile({writable, missing})->path(), writable);
     EXPECT_FALSE(chooseResultFile({missing, locked}));
     ::CloseHandle(holder);
