@@ -4,6 +4,7 @@
 #include "app/frmMain_layout.h"
 #include "app/run_log.h"
 #include "app/startup.h"
+#include "app/usage.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/ui.h"
@@ -42,6 +43,11 @@ frmMain& mainWindow() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
+    // Asked how to use it, the program does nothing else: no check, no window of its own, no record.
+    if (isHelpArgument(argumentText())) {
+        messageBox(usageText(runLogPath().value_or("%LOCALAPPDATA%\\Quellary\\quellary.log")));
+        endProgram(exitDone);
+    }
     if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
         keepBoxesUnseen();
     }

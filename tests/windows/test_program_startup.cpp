@@ -77,6 +77,24 @@ TEST_F(Startup, KillToolInNeitherDirectoryNamesBoth) {
     EXPECT_EQ(program.waitForExit(), 2u);
 }
 
+TEST_F(Startup, AskedForHelpItShowsTheUsageAloneAndEndsNothing) {
+    RunningTask task(app, "cvagent.exe");
+    ASSERT_TRUE(task.started());
+    Program program(app.quellary(" /? "));
+    const HWND box = program.waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    const Box got = readMessageBox(box);
+    EXPECT_TRUE(got.prompt.starts_with("Usage: quellary.exe")) << got.prompt;
+    EXPECT_TRUE(got.prompt.ends_with("\\Quellary\\quellary.log")) << got.prompt;
+    EXPECT_EQ(got.title, "Quellary");
+    answer(box, IDOK);
+    const Program::Watched run = program.waitForExitWatching("QuellaryMain");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_FALSE(task.endsWithin(0ms));
+    EXPECT_FALSE(fileExists(app.windir() + "\\endprocx.exe")) << "no start-up check ran";
+}
+
 TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksIt) {
     const std::string windowsTool = app.windir() + "\\endprocx.exe";
     {
