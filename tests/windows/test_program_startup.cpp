@@ -322,8 +322,8 @@ TEST_F(Startup, LaidOutInTwipsAtTheScreensDpi) {
         EXPECT_EQ(list.right - list.left, pixels(2025));
         const RECT picture = childRect(main, idImage1);
         EXPECT_EQ(picture.left, pixels(120 + 90)); // within Frame1
-        EXPECT_EQ(picture.right - picture.left, 123) << "the picture keeps its natural size";
-        EXPECT_EQ(picture.bottom - picture.top, 325);
+        EXPECT_EQ(picture.right - picture.left, pixels(1845)) << "the picture fills its box";
+        EXPECT_EQ(picture.bottom - picture.top, pixels(4875));
         ::Sleep(300);
         EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-ready-" + std::to_string(dpi) + "dpi.bmp"));
     }
