@@ -33,8 +33,8 @@ LRESULT CALLBACK ignoreEscape(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK fillGroupBox(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_ERASEBKGND) {
         const auto dc = reinterpret_cast<HDC>(wParam);
-        auto brush = reinterpret_cast<HBRUSH>(::SendMessageA(::GetParent(frame), WM_CTLCOLORSTATIC, wParam,
-                                                             reinterpret_cast<LPARAM>(frame)));
+        const auto brush = reinterpret_cast<HBRUSH>(
+            ::SendMessageA(::GetParent(frame), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(frame)));
         RECT r;
         ::GetClientRect(frame, &r);
         ::FillRect(dc, &r, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
@@ -97,8 +97,8 @@ int iconPixels(int dpi) {
 // the picture filled its box: here it is scaled once per DPI, smoothly (halftone averages the pixels it folds
 // together, where the default drops them), and at the size it was drawn for it is the resource pixel for pixel.
 UniqueBitmap pictureResource(int id, SIZE size) {
-    UniqueBitmap original(static_cast<HBITMAP>(
-        ::LoadImageA(instance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    UniqueBitmap original(
+        static_cast<HBITMAP>(::LoadImageA(instance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP drawn{};
     if (!original || ::GetObjectA(original.get(), sizeof drawn, &drawn) == 0 ||
         (drawn.bmWidth == size.cx && drawn.bmHeight == size.cy)) {
@@ -117,8 +117,8 @@ UniqueBitmap pictureResource(int id, SIZE size) {
     const HGDIOBJ toBefore = ::SelectObject(to.get(), scaled.get());
     ::SetStretchBltMode(to.get(), HALFTONE);
     ::SetBrushOrgEx(to.get(), 0, 0, nullptr); // as HALFTONE requires after the mode is set
-    const BOOL drawnScaled = ::StretchBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, drawn.bmWidth,
-                                          drawn.bmHeight, SRCCOPY);
+    const BOOL drawnScaled =
+        ::StretchBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, drawn.bmWidth, drawn.bmHeight, SRCCOPY);
     ::SelectObject(from.get(), fromBefore);
     ::SelectObject(to.get(), toBefore);
     return drawnScaled ? std::move(scaled) : std::move(original);
