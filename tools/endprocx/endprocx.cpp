@@ -1,5 +1,6 @@
 // endprocx.exe: ends every running process of one image name, or started from one image file, and reports the
 // outcome in two lines.
+#include "close_windows.h"
 #include "kill_report.h"
 #include "platform/handles.h"
 #include "platform/processes.h"
@@ -36,6 +37,9 @@ UniqueHandle adopt(HANDLE h) noexcept {
 // Long enough for a process that is busy in the kernel to go; short enough that a caller waiting for the
 // result file is not kept long when something cannot be ended.
 constexpr ULONGLONG waitBoundMs = 5000;
+// What a deployment toolkit gives a windowed program to save its work and close, for all of a task's processes
+// together: a window that never answers costs no more.
+constexpr ULONGLONG closeBoundMs = 2000;
 // A process that starts another of its own name as it dies is followed this many times; after that the tool
 // reports the newcomers as still running instead of chasing them for ever.
 constexpr int killRounds = 3;
@@ -167,6 +171,7 @@ Report killTask(const std::string& taskName) {
     const DWORD self = ::GetCurrentProcessId();
     const std::function<bool(const ProcessEntry&)> named = namedBy(taskName);
     const ULONGLONG deadline = ::GetTickCount64() + waitBoundMs;
+    const ULONGLONG closeBy = ::GetTickCount64() + closeBoundMs;
     KillCounts counts;
     std::unordered_set<DWORD> handled;
     // Handles stay open to the end so that no id of an ended process can be reused and mistaken for a newcomer.
@@ -180,7 +185,7 @@ Report killTask(const std::string& taskName) {
             }
             break;
         }
-        std::vector<UniqueHandle> told;
+        std::vector<DWORD> toEnd;
         bool newcomers = false;
         for (const endprocx::Target& target : endprocx::selectTargets(list.entries, named, self)) {
             if (!handled.insert(target.pid).second) {
@@ -191,13 +196,29 @@ Report killTask(const std::string& taskName) {
                 ++counts.stillRunning;
             } else if (target.kind != endprocx::TargetKind::kill) {
                 ++counts.refused;
-            } else if (UniqueHandle process = terminate(target.pid, counts)) {
-                told.push_back(std::move(process));
+            } else {
+                toEnd.push_back(target.pid);
             }
         }
         if (!newcomers) {
             break;
         }
+        // Windowless processes are ended at once, while those asked to close take their time.
+        endprocx::CloseRequest closing = endprocx::askToClose(toEnd);
+        std::vector<UniqueHandle> told;
+        const auto force = [&](DWORD pid) {
+            if (UniqueHandle process = terminate(pid, counts)) {
+                told.push_back(std::move(process));
+            }
+        };
+        std::for_each(closing.windowless.begin(), closing.windowless.end(), force);
+        const std::vector<DWORD> unclosed = endprocx::awaitClosing(closing, closeBy);
+        const auto closed = static_cast<int>(closing.asked.size() - unclosed.size());
+        counts.askedToClose += static_cast<int>(closing.asked.size());
+        counts.closed += closed;
+        counts.ended += closed;
+        std::for_each(unclosed.begin(), unclosed.end(), force);
+        std::move(closing.askedProcesses.begin(), closing.askedProcesses.end(), std::back_inserter(held));
         awaitEnd(told, deadline, counts);
         std::move(told.begin(), told.end(), std::back_inserter(held));
     }
