@@ -122,7 +122,10 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
             fail(windirMissingMessage(), MB_ICONHAND);
         }
         const std::string windowsDirectory = withTrailingBackslash(*windir);
-        if (fileExists(windowsDirectory + name)) {
+        // A copy that another version left there would judge this version's runs by its own rules: it is
+        // replaced where it may be, and passed over where it may not.
+        const bool inWindowsDirectory = fileExists(windowsDirectory + name);
+        if (inWindowsDirectory && fileVersion(windowsDirectory + name) == ownVersion) {
             killToolDirectory_ = windowsDirectory;
             killToolInWindowsDirectory_ = true;
             return;
@@ -130,7 +133,7 @@ void frmMain::placeKillTool(const std::string& applicationDirectory) {
         if (!fileExists(applicationDirectory + name)) {
             fail(killToolMissingMessage(windowsDirectory, applicationDirectory));
         }
-        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name)) {
+        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name, inWindowsDirectory)) {
             killToolDirectory_ = applicationDirectory;
             return;
         }
@@ -221,14 +224,16 @@ void frmMain::cmdStart_Click() {
     if (const std::vector<Unconfirmed> unconfirmed = run.unconfirmed(); !unconfirmed.empty()) {
         messageBox(unconfirmedMessage(unconfirmed), {}, MB_OK, hwnd());
     }
-    if (const std::vector<UnusableEntry> unusable = run.unusable(); !unusable.empty()) {
+    const std::vector<UnusableEntry> unusable = run.unusable();
+    if (!unusable.empty()) {
         messageBox(unusableEntriesMessage(unusable), {}, MB_OK, hwnd());
     }
     const std::optional<PruneOutcome> pruned = run.prune(list);
     if (!pruned) {
         endAsTheRunEnded(outcome);
     }
-    if (*pruned == PruneOutcome::ListEmpty) {
+    // Where no entry named a program, nothing was looked for: "none was active" would say it had been.
+    if (*pruned == PruneOutcome::ListEmpty && unusable.size() < outcome.record.tasks.size()) {
         messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, hwnd());
     }
     // Recorded before it shows: a program closed at once from the done state still leaves its record.

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "app/usage.h"
 #include "platform/files.h"
+#include "platform/processes.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "termination/current_item.h"
@@ -51,6 +52,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
         keepBoxesUnseen();
     }
+    // An administrator's elevated run looks at other users' processes only with the privilege enabled.
+    (void)enableDebugPrivilege();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 

@@ -1,5 +1,7 @@
 #include "app/run_record.h"
 
+#include <algorithm>
+
 namespace quellary {
 
 namespace {
@@ -73,7 +75,10 @@ std::string formatRunRecord(const RunRecord& record) {
                  indented(outcomeText(task)) + "\r\n";
     }
     for (const std::string& program : record.unlistedLeftRunning) {
-        block += "unlisted program " + indented(program) + ": left running\r\n";
+        const bool unread = std::find(record.unlistedUnread.begin(), record.unlistedUnread.end(), program) !=
+                            record.unlistedUnread.end();
+        block += "unlisted program " + indented(program) + ": left running" +
+                 (unread ? " (a process of its name runs whose path could not be read)" : "") + "\r\n";
     }
     appendField(block, "ended:", record.ending);
     block += "\r\n";

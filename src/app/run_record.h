@@ -29,6 +29,7 @@ struct RunRecord {
     std::string resultFile;  // empty when the run never chose one
     std::vector<TaskRecord> tasks;
     std::vector<std::string> unlistedLeftRunning; // programs of the client that the list lacks, left running
+    std::vector<std::string> unlistedUnread;      // those of them whose processes' image paths could not be read
     std::string ending;          // "exit code 1", "closed", an error report's text (may span lines), ...
     std::uint64_t startedAt = 0; // when the run began, as a FILETIME value (UTC); made local time when written
 };

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include <vector>
+
 #include "platform/code_page.h"
 #include "platform/handles.h"
 
@@ -146,12 +148,25 @@ bool emptyFile(const std::string& path, FileError* error) {
     return false;
 }
 
-bool copyFileTo(const std::string& from, const std::string& to, FileError* error) {
-    if (!::CopyFileA(from.c_str(), to.c_str(), TRUE)) {
+bool copyFileTo(const std::string& from, const std::string& to, bool replace, FileError* error) {
+    if (!::CopyFileA(from.c_str(), to.c_str(), replace ? FALSE : TRUE)) {
         capture(error, ::GetLastError());
         return false;
     }
     return true;
+}
+
+std::optional<std::uint64_t> fileVersion(const std::string& path) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (size == 0 || !::GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
+        !::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS;
 }
 
 bool deleteFileAt(const std::string& path) {

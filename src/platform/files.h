@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,7 +38,10 @@ struct FileError {
 // when there is no file.
 [[nodiscard]] bool emptyFile(const std::string& path, FileError* error = nullptr);
 
-[[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, FileError* error = nullptr);
+// `replace`: over an ordinary file already there; otherwise only where no file of that name is.
+[[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, bool replace, FileError* error = nullptr);
+// The version in the file's version resource (FILEVERSION, major in the top 16 bits); nothing without one.
+[[nodiscard]] std::optional<std::uint64_t> fileVersion(const std::string& path);
 
 [[nodiscard]] bool deleteFileAt(const std::string& path);
 

@@ -1,49 +1,64 @@
-// The running processes that a run may end, and how a task list entry names them.
+// The running processes that a run may end, the files their images are, and how names compare.
 #pragma once
 
+#include "platform/process_rows.h"
 #include "platform/sessions.h"
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quellary {
 
-struct RunningProcess {
-    DWORD id = 0;
-    std::wstring name;  // the image's file name
-    std::wstring image; // the image's full path, in its long form; empty where it cannot be read
-    DWORD session = 0;
+// One look at what runs: the system's list of every process, taken at once without opening any of them, kept to
+// the rows within this process's reach (this process left out). A row's image is read only when asked for, once.
+class ProcessView {
+public:
+    [[nodiscard]] static ProcessView take();
+
+    [[nodiscard]] const std::vector<ProcessRow>& rows() const { return rows_; }
+    // This process's own row, which rows() leaves out.
+    [[nodiscard]] const ProcessRow& self() const { return self_; }
+    // The system error when the list could not be taken; the view is then empty.
+    [[nodiscard]] DWORD error() const { return error_; }
+    [[nodiscard]] ImageLookup image(const ProcessRow& row) const;
+    [[nodiscard]] ImageOf imageOf() const {
+        return [this](const ProcessRow& row) { return image(row); };
+    }
+
+private:
+    std::vector<ProcessRow> rows_;
+    ProcessRow self_;
+    DWORD error_ = ERROR_SUCCESS;
+    mutable std::unordered_map<std::uint32_t, ImageLookup> images_;
 };
 
-// Every running process within this process's reach, this process left out. Empty when the system gives no
-// list.
-[[nodiscard]] std::vector<RunningProcess> runningProcesses();
+// This process's session, and whether it runs as LocalSystem.
+[[nodiscard]] RunIdentity ownIdentity();
 
-// One process of the system's list (its id and the image's file name as the list gives them) with its session and
-// image read; nothing where its session cannot be read or lies beyond this process's reach. The program's list and
-// the kill tool's both go through it, so that they reach the same processes.
-[[nodiscard]] std::optional<RunningProcess> processInReach(DWORD id, std::wstring name);
+// An administrator's elevated token holds the debug privilege, disabled: enabled, it opens other users' processes.
+// False where the token lacks it, which is the rule for everyone else.
+bool enableDebugPrivilege();
+
+// Which file the path names; nothing where it cannot be opened.
+[[nodiscard]] std::optional<FileKey> fileKey(const std::wstring& path);
 
 // Names and paths compare as the file system compares them: ordinal, with the system's own case table, so that
 // "CVÄGENT.EXE" is "cvägent.exe" but Turkish İ is not i, nor ß SS.
 [[nodiscard]] bool sameFileName(std::wstring_view a, std::wstring_view b);
-
-// Whether the file lies in the folder or in one below it; both full paths in their long forms.
-[[nodiscard]] bool liesUnder(std::wstring_view path, std::wstring_view folder);
 
 // Between the program's narrow texts (in the active code page, or another one given) and the system's UTF-16
 // ones.
 [[nodiscard]] std::wstring wideText(std::string_view text, UINT codePage = CP_ACP);
 [[nodiscard]] std::string narrowText(std::wstring_view text, UINT codePage = CP_ACP);
 
-// The full path of a running process's image in its long form; empty where it cannot be read.
-[[nodiscard]] std::wstring imagePath(DWORD processId);
-
 // The long form of a path that exists ("C:\PROGRA~1\x.exe" as "C:\Program Files\x.exe"), else the path itself.
 [[nodiscard]] std::wstring longPath(const std::wstring& path);
+
+// The 8.3 file name of an existing file, where it has one other than its long name; else empty.
+[[nodiscard]] std::wstring shortFileName(const std::wstring& path);
 
 } // namespace quellary

@@ -1,27 +1,25 @@
-// Which running processes a task list entry names.
+// The matchers of task list entries and of the client's program files, made from what the file system says of
+// the files they name.
 #pragma once
 
 #include "platform/processes.h"
+#include "termination/process_match.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quellary {
 
-// What one task list entry names, as the kill tool takes it: an entry that is a full path (its 8.3 form included)
-// the processes started from that file, a process whose image cannot be read none; a program's file name the
-// processes of that image name; an entry no program can be called nothing. The program's "does it still run?" and
-// the tool's "what do I end?" both ask it, so that they cannot disagree. Made once per entry: a full path's long
-// form is looked up once, not for every process.
-class EntryMatch {
-public:
-    explicit EntryMatch(std::wstring_view entry);
-    [[nodiscard]] bool operator()(const RunningProcess& process) const;
+// What one task list entry names, as the run and the kill tool both read it. Made once per entry: a full path's
+// file is looked up once, not for every process.
+[[nodiscard]] EntryMatch entryMatch(std::wstring_view entry);
 
-private:
-    bool byPath_ = false;
-    std::wstring entry_; // a full path in its long form; empty for an entry that names nothing, as no image is
-                         // called ""
-};
+// The program files in the folder or in one below it that a process of the view may have been started from (by
+// their long or 8.3 names), the file `excluded` left out; each by its path below `folder`. Links inside the folder
+// are not followed, and a folder of more than a few thousand files is looked through only that far.
+[[nodiscard]] std::vector<EntryMatch> programFilesIn(const std::wstring& folder, const std::vector<ProcessRow>& rows,
+                                                     const std::optional<FileKey>& excluded);
 
 } // namespace quellary

@@ -29,6 +29,16 @@ std::string_view unheldCharacter(char c) {
     }
 }
 
+template <class Char> std::basic_string_view<Char> normalised(std::basic_string_view<Char> name) {
+    const auto first = name.find_first_not_of(Char(' '));
+    if (first == name.npos) {
+        return {};
+    }
+    constexpr Char dropped[] = {Char(' '), Char('.')};
+    const auto last = name.find_last_not_of(std::basic_string_view<Char>(dropped, 2));
+    return last == name.npos || last < first ? name.substr(first, 0) : name.substr(first, last - first + 1);
+}
+
 bool isDriveLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -51,7 +61,16 @@ bool arePathParts(std::string_view parts, std::size_t least) {
 
 } // namespace
 
+std::wstring_view normalisedName(std::wstring_view name) {
+    return normalised(name);
+}
+
+std::string_view normalisedName(std::string_view name) {
+    return normalised(name);
+}
+
 EntryClass classifyEntry(std::string_view entry) {
+    entry = normalisedName(entry);
     for (const char c : entry) {
         if (const std::string_view why = unheldCharacter(c); !why.empty()) {
             return {EntryKind::Unusable, std::string(why)};

@@ -19,7 +19,12 @@ struct EntryClass {
     std::string why; // for an unusable entry: what is wrong with it, "holds the wildcard *"
 };
 
-// The entry as UTF-8 (or ASCII): byte by byte, a backslash is then always a backslash.
+// An entry, a file name or a path as Windows takes it: blanks at both ends trimmed, and the dots and blanks that
+// Windows drops from the end of a file name dropped.
+[[nodiscard]] std::wstring_view normalisedName(std::wstring_view name);
+[[nodiscard]] std::string_view normalisedName(std::string_view name);
+
+// The entry as UTF-8 (or ASCII), normalised first: byte by byte, a backslash is then always a backslash.
 [[nodiscard]] EntryClass classifyEntry(std::string_view entry);
 
 struct UnusableEntry {

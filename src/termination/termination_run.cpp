@@ -185,7 +185,7 @@ TerminationRun::TerminationRun(RunSettings settings, RunRecord record) : setting
 const RunOutcome& TerminationRun::run(TaskSheet& list) {
     return guarded([&] {
         handleTasks(list, 0, {});
-        outcome_.record.unlistedLeftRunning = unlistedPrograms(list);
+        findUnlistedPrograms(list);
         beep();
         settleExitCode();
     });
@@ -197,6 +197,7 @@ const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
         // the programs found.
         const int first = list.count();
         const std::vector<std::string> programs = std::exchange(outcome_.record.unlistedLeftRunning, {});
+        outcome_.record.unlistedUnread.clear();
         for (const std::string& program : programs) {
             list.append(program.substr(program.find_last_of('\\') + 1));
         }
@@ -248,57 +249,84 @@ void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<s
     letOtherRunsGo();
 }
 
+// One look at what runs; a run that cannot look cannot say what it left running.
+ProcessView TerminationRun::lookAtProcesses() {
+    ProcessView view = ProcessView::take();
+    if (view.error() != ERROR_SUCCESS) {
+        throw RunFailure(view.error(),
+                         "The list of running processes could not be read: " + systemErrorText(view.error()));
+    }
+    return view;
+}
+
 // A watchdog later in the list may have started an ended task again before its own turn came: each task that
-// runs once more is handed to the tool once more, and what then still runs may still be running, never done.
+// runs once more is handed to the tool once more, and what then still runs may still be running, never done. A
+// process of the task's name that the run may not look at counts as running.
 void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
-    const auto runningAgain = [&](const std::vector<RunningProcess>& running, const TaskRecord& task) {
-        return (task.outcome == TaskOutcome::Terminated || task.outcome == TaskOutcome::NotRunning) &&
-               std::any_of(running.begin(), running.end(), EntryMatch(wideText(task.task)));
-    };
     std::vector<TaskRecord>& tasks = outcome_.record.tasks;
-    const std::vector<RunningProcess> running = runningProcesses();
+    std::vector<EntryMatch> entries;
+    entries.reserve(tasks.size());
+    for (const TaskRecord& task : tasks) {
+        entries.push_back(entryMatch(wideText(task.task)));
+    }
+    const auto runningAgain = [&](const ProcessView& view, int i) {
+        const TaskRecord& task = tasks[static_cast<std::size_t>(i)];
+        const ImageOf imageOf = view.imageOf();
+        Match seen = Match::No;
+        if (task.outcome == TaskOutcome::Terminated || task.outcome == TaskOutcome::NotRunning) {
+            for (const ProcessRow& row : view.rows()) {
+                seen = std::max(seen, entries[static_cast<std::size_t>(i)](row, imageOf));
+            }
+        }
+        return seen;
+    };
+    const ProcessView running = lookAtProcesses();
     for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
-        if (runningAgain(running, tasks[i])) {
-            const TaskRecord again = killTask(tasks[i].task);
+        if (runningAgain(running, i) != Match::No) {
+            const TaskRecord again = killTask(tasks[static_cast<std::size_t>(i)].task);
             if (again.outcome == TaskOutcome::Terminated) {
-                tasks[i] = again;
+                tasks[static_cast<std::size_t>(i)] = again;
                 list.setTicked(i, true);
             }
         }
     }
-    const std::vector<RunningProcess> stillRunning = runningProcesses();
+    const ProcessView stillRunning = lookAtProcesses();
     for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
-        if (runningAgain(stillRunning, tasks[i])) {
-            tasks[i] = mayStillRun(tasks[i].task, "it was started again after it was ended");
+        if (const Match seen = runningAgain(stillRunning, i); seen != Match::No) {
+            tasks[static_cast<std::size_t>(i)] =
+                mayStillRun(tasks[static_cast<std::size_t>(i)].task,
+                            seen == Match::Yes ? "it was started again after it was ended"
+                                               : "a process of that name runs that Quellary may not look at (access "
+                                                 "denied)");
             list.setTicked(i, true);
         }
     }
 }
 
 // The programs in the client's folder, or below it, that no entry of the list names; the kill tool is none of
-// them.
-std::vector<std::string> TerminationRun::unlistedPrograms(const TaskSheet& list) const {
-    std::vector<std::string> programs;
+// them. Each is compared by the file it runs from, so that a folder reached through a link or another drive
+// letter still holds its programs.
+void TerminationRun::findUnlistedPrograms(const TaskSheet& list) {
+    RunRecord& record = outcome_.record;
+    record.unlistedLeftRunning.clear();
+    record.unlistedUnread.clear();
     if (settings_.clientFolder.empty()) {
-        return programs;
+        return;
     }
-    const std::wstring folder = longPath(wideText(settings_.clientFolder));
-    const std::wstring tool = longPath(wideText(settings_.tool.path));
+    const ProcessView view = lookAtProcesses();
     std::vector<EntryMatch> listed;
+    listed.reserve(static_cast<std::size_t>(list.count()));
     for (int i = 0; i < list.count(); ++i) {
-        listed.emplace_back(wideText(list.text(i)));
+        listed.push_back(entryMatch(wideText(list.text(i))));
     }
-    std::vector<std::wstring> found;
-    for (const RunningProcess& process : runningProcesses()) {
-        const auto seen = [&](const std::wstring& image) { return sameFileName(image, process.image); };
-        const auto names = [&](const EntryMatch& entry) { return entry(process); };
-        if (!process.image.empty() && liesUnder(process.image, folder) && !sameFileName(process.image, tool) &&
-            std::none_of(found.begin(), found.end(), seen) && std::none_of(listed.begin(), listed.end(), names)) {
-            found.push_back(process.image);
-            programs.push_back(narrowText(process.image));
+    const std::vector<EntryMatch> files =
+        programFilesIn(longPath(wideText(settings_.clientFolder)), view.rows(), fileKey(wideText(settings_.tool.path)));
+    for (const UnlistedProgram& program : unlistedPrograms(view.rows(), view.imageOf(), listed, files)) {
+        record.unlistedLeftRunning.push_back(narrowText(program.path));
+        if (program.pathUnread) {
+            record.unlistedUnread.push_back(record.unlistedLeftRunning.back());
         }
     }
-    return programs;
 }
 
 void TerminationRun::settleExitCode() {

@@ -111,7 +111,8 @@ private:
     // Every task from `first` on, holding the machine's run: the list's texts, or what `handedOver` gives for each.
     void handleTasks(TaskSheet& list, int first, const std::vector<std::string>& handedOver);
     void handleTasksStartedAgain(TaskSheet& list, int first);
-    [[nodiscard]] std::vector<std::string> unlistedPrograms(const TaskSheet& list) const;
+    void findUnlistedPrograms(const TaskSheet& list);
+    [[nodiscard]] static ProcessView lookAtProcesses();
     void settleExitCode();
     KillCommand startKillCommand(const std::string& task, const std::string& commandLine) const;
     void waitForOtherRuns();

@@ -1,5 +1,5 @@
 // The termination run's timing: quellary.exe START against its floor (per task the 175 ms pause plus one bare
-// "cmd /c endprocx.exe name > file" round trip), its own CPU time, its start-up to a visible window against a
+// "cmd /c endprocx.exe name > file" round trip), alone and beside many unrelated processes, its own CPU time, its start-up to a visible window against a
 // bare window program's, and endprocx.exe against taskkill.
 #include "app_dir.h"
 
@@ -102,8 +102,9 @@ RunTiming timeRound(const AppDir& app, const Launch& launch, const std::vector<s
 }
 
 // `systemWindowsDirectory`: Quellary sees the system's own Windows directory rather than a private one, so that
-// for a standard user, who may not copy the tool there, the run starts it from the program's folder.
-void benchRun(int count, int rounds, bool systemWindowsDirectory = false) {
+// for a standard user, who may not copy the tool there, the run starts it from the program's folder. Returns the
+// run's median time.
+double benchRun(int count, int rounds, bool systemWindowsDirectory = false) {
     AppDir app;
     app.install("endprocx.exe");
     Launch launch = app.quellary("START");
@@ -133,6 +134,24 @@ void benchRun(int count, int rounds, bool systemWindowsDirectory = false) {
                 "ratio to the windowless floor %.3f (target <= 1.05), Quellary CPU %.1f%% of the run (target <= 5%%)\n",
                 count, (count + 2) / 3, rounds, median(walls), median(floors), median(ratios), median(windowlessRatios),
                 100.0 * median(shares));
+    return median(walls);
+}
+
+// The same run with as many unrelated processes beside it as a busy workstation has: what the run costs must not
+// grow with what else runs.
+void benchBesideUnrelated(int unrelated, int rounds) {
+    const double alone = benchRun(28, rounds);
+    AppDir others;
+    std::vector<std::unique_ptr<RunningTask>> crowd;
+    for (int i = 0; i < unrelated; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "unrelated%03d.exe", i);
+        crowd.push_back(std::make_unique<RunningTask>(others, name));
+    }
+    const double beside = benchRun(28, rounds);
+    std::printf("28 tasks beside %d unrelated processes, median of %d: run %.2f s, alone %.2f s, ratio %.3f "
+                "(target <= 1.10)\n",
+                unrelated, rounds, beside, alone, beside / alone);
 }
 
 // Seconds from the start of the program to its first visible window of that class. The program is ended then, and
@@ -201,6 +220,10 @@ int main(int argc, char** argv) {
         benchRun(28, 5, true);
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "unrelated") {
+        benchBesideUnrelated(150, 5);
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "start-up") {
         benchStartup(15);
         return 0;
@@ -208,6 +231,7 @@ int main(int argc, char** argv) {
     benchStartup(15);
     benchRun(28, 5);
     benchRun(100, 3);
+    benchBesideUnrelated(150, 5);
     benchKillTools();
     return 0;
 }

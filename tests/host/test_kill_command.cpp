@@ -1,5 +1,4 @@
 #include "termination/kill_command.h"
-#include "platform/sessions.h"
 #include "termination/prune.h"
 
 #include <gtest/gtest.h>
@@ -217,12 +216,4 @@ TEST(Prune, AFailureIsToldByTheStepItHappenedIn) {
         EXPECT_THROW(quellary::prune(list, [&last](PrunePhase phase) { last = phase; }), std::runtime_error);
         EXPECT_EQ(last, step);
     }
-}
-
-TEST(Sessions, AUsersRunKeepsToItsOwnSessionAndOneInSessionZeroReachesEvery) {
-    EXPECT_TRUE(withinReach(2, 2));
-    EXPECT_FALSE(withinReach(2, 3)) << "another user's session on a terminal server";
-    EXPECT_FALSE(withinReach(2, 0)) << "the services' session";
-    EXPECT_TRUE(withinReach(0, 0));
-    EXPECT_TRUE(withinReach(0, 5)) << "a deployment run as SYSTEM";
 }

@@ -88,7 +88,11 @@ TEST(SelectTargets, SparesItselfItsCallersAndTheSystem) {
     };
     const auto kinds = [&](std::string_view name) {
         std::vector<std::pair<std::uint32_t, TargetKind>> out;
-        const auto named = [&](const ProcessEntry& p) { return sameImageName(p.imageName, name); };
+        const auto named = [&](const ProcessEntry& p) {
+            return p.pid == 1301 && name == "unreadable" ? quellary::Match::Unconfirmed
+                   : sameImageName(p.imageName, name)    ? quellary::Match::Yes
+                                                         : quellary::Match::No;
+        };
         for (const Target& t : selectTargets(processes, named, 1200)) {
             out.emplace_back(t.pid, t.kind);
         }
@@ -104,6 +108,7 @@ TEST(SelectTargets, SparesItselfItsCallersAndTheSystem) {
     EXPECT_EQ(kinds("SvcHost.exe"), (V{{700, K::system}}));
     EXPECT_EQ(kinds("system"), (V{{4, K::system}}));
     EXPECT_EQ(kinds("[System Process]"), (V{{0, K::system}}));
+    EXPECT_EQ(kinds("unreadable"), (V{{1301, K::unconfirmed}}));
     EXPECT_EQ(kinds("notthere.exe"), V{});
     EXPECT_EQ(kinds(""), V{});
 }

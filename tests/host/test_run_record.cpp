@@ -18,7 +18,8 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                             {"cvmail.exe", TaskOutcome::NotRunning, ""},
                             {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"},
                             {"cv*.exe", TaskOutcome::Unusable, "holds the wildcard *"}},
-                           {"C:\\P\\cvnew.exe"},
+                           {"C:\\P\\cvnew.exe", "C:\\P\\cvguarded.exe"},
+                           {"C:\\P\\cvguarded.exe"},
                            "Error       : 53\r\n=== run 1\r\n\r\nDescription : File not found\r\n"};
     EXPECT_EQ(formatRunRecord(record), "=== run 2026-12-07T16:41:00-05:00 ===\r\n"
                                        "program:     C:\\Q\\quellary.exe\r\n"
@@ -32,6 +33,8 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                                        "             from the tool)\r\n"
                                        "task cv*.exe: not a program name (holds the wildcard *)\r\n"
                                        "unlisted program C:\\P\\cvnew.exe: left running\r\n"
+                                       "unlisted program C:\\P\\cvguarded.exe: left running (a process of its "
+                                       "name runs whose path could not be read)\r\n"
                                        "ended:       Error       : 53\r\n"
                                        "             === run 1\r\n"
                                        "             \r\n"

@@ -121,15 +121,17 @@ protected:
             ::WaitForSingleObject(task.get(), 5000);
         }
         tasks_.clear();
+        removeUnixLink(dir_ + "via link");
         removeFolder(dir_ + "tasks\\");
         removeFolder(dir_);
     }
 
-    // Starts a copy of the stand-in under the task's file name, with its options; returns its index for alive().
-    std::size_t startTask(const std::string& name, const std::string& options = {}) {
-        const std::string path = dir_ + "tasks\\" + name;
-        ::CopyFileA((binDir() + "task_standin.exe").c_str(), path.c_str(), TRUE);
-        std::string commandLine = "\"" + path + "\" " + options;
+    // Starts a copy of the stand-in under the task's file name, from the tasks folder or the folder given (a way to
+    // it); returns its index for alive().
+    std::size_t startTask(const std::string& name, const std::string& arguments = {}, std::string folder = {}) {
+        ::CopyFileA((binDir() + "task_standin.exe").c_str(), (dir_ + "tasks\\" + name).c_str(), TRUE);
+        const std::string path = (folder.empty() ? dir_ + "tasks" : folder) + "\\" + name;
+        std::string commandLine = "\"" + path + "\" " + arguments;
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -163,9 +165,64 @@ protected:
         return run("\"" + dir_ + "endprocx.exe\" " + name, out.get());
     }
 
+    // Wine runs a Unix program started by its path on drive Z:: a link made there is a folder link, or in the
+    // prefix's dosdevices a drive letter, to the programs under Wine. Returns the link's Windows name for a drive.
+    static bool unixLink(const std::string& target, const std::string& link) {
+        return runUnix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixLinkPath(link) + "\"");
+    }
+    static void removeUnixLink(const std::string& link) { runUnix("/bin/rm -f \"" + unixLinkPath(link) + "\""); }
+    // The first drive letter from Q: on that no drive has.
+    static std::string freeDriveLetter() {
+        for (char letter = 'q'; letter <= 'y'; ++letter) {
+            if (::GetFileAttributesA((std::string(1, letter) + ":\\").c_str()) == INVALID_FILE_ATTRIBUTES) {
+                return std::string(1, letter) + ":";
+            }
+        }
+        return {};
+    }
+
     std::string dir_;
 
 private:
+    static std::string unixPath(const std::string& windowsPath) {
+        using ToUnix = char*(CDECL*)(LPCWSTR);
+        const auto toUnix = reinterpret_cast<ToUnix>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        if (toUnix == nullptr) {
+            return {};
+        }
+        char* unix = toUnix(quellary::wideText(windowsPath).c_str());
+        std::string path = unix ? unix : "";
+        ::HeapFree(::GetProcessHeap(), 0, unix);
+        return path;
+    }
+    // A drive letter's link lies in dosdevices beside drive_c.
+    static std::string unixLinkPath(const std::string& link) {
+        if (link.size() == 2 && link[1] == ':') {
+            const std::string drive = unixPath("C:\\");
+            const std::size_t devices = drive.find("/dosdevices/");
+            return (devices != std::string::npos ? drive.substr(0, devices)
+                                                 : drive.substr(0, drive.find_last_of('/', drive.size() - 2))) +
+                   "/dosdevices/" + link;
+        }
+        return unixPath(link);
+    }
+    static bool runUnix(std::string commandLine) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const std::string program = "Z:" + commandLine.substr(0, commandLine.find(' '));
+        if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                              &pi)) {
+            return false;
+        }
+        ::WaitForSingleObject(pi.hProcess, 5000);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        ::Sleep(200); // the exit of a Unix program is signalled before it has run to its end
+        return true;
+    }
+
     KillRun run(std::string commandLine, HANDLE stdOut) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
@@ -275,21 +332,21 @@ TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOne
     const std::size_t byShortPath = startTask("cv full name.exe");
     const std::string shortPath = shortForm(dir_ + "tasks\\cv full name.exe");
 
-    // The program's own look at what runs, by the tool's matcher: names and image paths as the tool sees them.
-    const std::vector<quellary::RunningProcess> running = quellary::runningProcesses();
-    const auto count = [&](const auto& test) { return std::count_if(running.begin(), running.end(), test); };
-    EXPECT_EQ(count(quellary::EntryMatch(L"CVÄGENT.EXE")), 1);
-    EXPECT_EQ(count(quellary::EntryMatch(quellary::wideText(shortPath))), 1) << shortPath;
-    const std::wstring tasks = quellary::longPath(quellary::wideText(shortForm(dir_) + "TASKS"));
-    const auto below = [&](std::wstring_view folder) {
-        return count([&](const quellary::RunningProcess& p) { return quellary::liesUnder(p.image, folder); });
+    // The program's own look at what runs, by the tool's matcher: names and image files as the tool sees them.
+    const quellary::ProcessView view = quellary::ProcessView::take();
+    const auto count = [&](const quellary::EntryMatch& entry) {
+        return std::count_if(view.rows().begin(), view.rows().end(), [&](const quellary::ProcessRow& row) {
+            return entry(row, view.imageOf()) == quellary::Match::Yes;
+        });
     };
-    EXPECT_EQ(below(tasks), 4);
-    EXPECT_EQ(below(tasks.substr(0, tasks.size() - 1)), 0) << "...\\TASK holds nothing of ...\\TASKS";
+    EXPECT_EQ(count(quellary::entryMatch(L"CVÄGENT.EXE")), 1);
+    EXPECT_EQ(count(quellary::entryMatch(L" cvägent.exe. ")), 1) << "blanks and trailing dots, as Windows drops them";
+    EXPECT_EQ(count(quellary::entryMatch(quellary::wideText(shortPath))), 1) << shortPath;
     // Wine puts every process in one session, the services' too: only the own session's side of the rule shows.
     DWORD own = 0;
     ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &own));
-    EXPECT_EQ(count([&](const quellary::RunningProcess& p) { return p.session == own; }), std::ssize(running));
+    EXPECT_TRUE(std::all_of(view.rows().begin(), view.rows().end(),
+                            [&](const quellary::ProcessRow& row) { return row.session == own; }));
 
     EXPECT_TRUE(hasVerdict(killThroughCmd("CVÄGENT.EXE"), "Killed"));
     EXPECT_FALSE(alive(umlaut));
@@ -302,6 +359,38 @@ TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOne
     EXPECT_FALSE(alive(byPath));
     EXPECT_TRUE(hasVerdict(killThroughCmd(shortPath), "Killed"));
     EXPECT_FALSE(alive(byShortPath));
+
+    // One file, whichever way leads to it: a folder link and a drive letter, named in the list or started through.
+    const std::string link = dir_ + "via link";
+    ASSERT_TRUE(unixLink(dir_ + "tasks", link));
+    const std::string drive = freeDriveLetter();
+    ASSERT_TRUE(unixLink(dir_ + "tasks", drive)) << drive;
+    const std::size_t linked = startTask("cvlinked.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd("\"" + link + "\\cvlinked.exe\""), "Killed"));
+    EXPECT_FALSE(alive(linked));
+    const std::size_t byDrive = startTask("cvlinked.exe");
+    EXPECT_TRUE(hasVerdict(killThroughCmd(drive + "\\CVLINKED.EXE"), "Killed"));
+    EXPECT_FALSE(alive(byDrive));
+    const std::size_t throughLink = startTask("cvlinked.exe", {}, drive);
+    EXPECT_TRUE(hasVerdict(killThroughCmd(dir_ + "tasks\\cvlinked.exe"), "Killed"));
+    EXPECT_FALSE(alive(throughLink));
+    removeUnixLink(drive);
+}
+
+// A process that guards itself with an access list is never "not found": by its name or by its path, the tool
+// says it could not end it, and never that it did.
+TEST_F(EndprocxTest, AProcessThatRefusesAccessIsReportedAsNotTerminated) {
+    const std::size_t closed = startTask("cvclosed.exe", "/refuse all");
+    const std::size_t unending = startTask("cvunending.exe", "/refuse end");
+    ::Sleep(300); // the access list is set as the stand-in starts
+    for (const std::string& name : {std::string("cvclosed.exe"), dir_ + "tasks\\cvclosed.exe",
+                                    std::string("CVUNENDING.EXE"), dir_ + "tasks\\cvunending.exe"}) {
+        const KillRun run = killThroughCmd(name);
+        EXPECT_TRUE(hasVerdict(run, "")) << name;
+        EXPECT_NE(run.output.find("not terminated (access denied 1)"), std::string::npos) << run.output;
+    }
+    EXPECT_TRUE(alive(closed));
+    EXPECT_TRUE(alive(unending));
 }
 
 TEST_F(EndprocxTest, EndsEveryProcessOfTheNameAndNoOther) {

@@ -95,20 +95,21 @@ TEST_F(Startup, AskedForHelpItShowsTheUsageAloneAndEndsNothing) {
     EXPECT_FALSE(fileExists(app.windir() + "\\endprocx.exe")) << "no start-up check ran";
 }
 
-TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksIt) {
+TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksItOrHasAnotherVersion) {
     const std::string windowsTool = app.windir() + "\\endprocx.exe";
     {
         Program program(app.quellary());
         ASSERT_NE(program.waitForWindow("QuellaryMain"), nullptr);
         EXPECT_EQ(readFile(windowsTool), readFile(app.file("endprocx.exe")));
     }
-    writeFile(windowsTool, "the copy already in the Windows directory");
+    // A copy of another version (an older one left it there) would judge the run by its own rules: it is replaced.
+    writeFile(windowsTool, "a copy of another version");
     {
         Program program(app.quellary());
         ASSERT_NE(program.waitForWindow("QuellaryMain"), nullptr);
-        EXPECT_EQ(readFile(windowsTool), "the copy already in the Windows directory");
+        EXPECT_EQ(readFile(windowsTool), readFile(app.file("endprocx.exe")));
     }
-    // Only the Windows directory has it: nothing else is needed.
+    // Only the Windows directory has it, of this version: nothing else is needed.
     ::DeleteFileA(app.file("endprocx.exe").c_str());
     Program program(app.quellary());
     EXPECT_NE(program.waitForWindow("QuellaryMain"), nullptr);

@@ -5,18 +5,18 @@
 #include "platform/handles.h"
 #include "platform/processes.h"
 #include "termination/entry_match.h"
+#include "termination/process_match.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
-#include <functional>
 #include <cstdint>
 #include <iterator>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -34,9 +34,12 @@ UniqueHandle adopt(HANDLE h) noexcept {
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-// Long enough for a process that is busy in the kernel to go; short enough that a caller waiting for the
-// result file is not kept long when something cannot be ended.
-constexpr ULONGLONG waitBoundMs = 5000;
+// Each process told to end gets this long to go: long enough for a process that is busy in the kernel, short
+// enough that a caller waiting for the result file is not kept long when something cannot be ended. One process
+// stuck (in I/O on a dead share, say) uses up its own bound, not that of processes found after it.
+constexpr ULONGLONG processBoundMs = 5000;
+// The whole task stays well within the bound the program gives the tool (30 s).
+constexpr ULONGLONG taskBoundMs = 20000;
 // What a deployment toolkit gives a windowed program to save its work and close, for all of a task's processes
 // together: a window that never answers costs no more.
 constexpr ULONGLONG closeBoundMs = 2000;
@@ -44,45 +47,11 @@ constexpr ULONGLONG closeBoundMs = 2000;
 // reports the newcomers as still running instead of chasing them for ever.
 constexpr int killRounds = 3;
 
-struct ProcessList {
-    std::vector<ProcessEntry> entries;
-    DWORD error = ERROR_SUCCESS;
-};
-
 // The system's names are UTF-16; the logic sees UTF-8, which holds every letter of them whatever the process's
 // code page (the ANSI functions would turn letters outside it into '?'). An unpaired surrogate, which a file name
 // may hold but UTF-8 cannot, becomes U+FFFD.
 std::string utf8(std::wstring_view text) {
     return quellary::narrowText(text, CP_UTF8);
-}
-
-// The process's creation time in 100 ns units since 1601, or 0 when it cannot be opened or has just gone.
-std::uint64_t creationTime(DWORD pid) noexcept {
-    const UniqueHandle process = adopt(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
-        return 0;
-    }
-    return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-}
-
-ProcessList listProcesses() {
-    ProcessList list;
-    const UniqueHandle snapshot = adopt(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) {
-        list.error = ::GetLastError();
-        return list;
-    }
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        list.entries.push_back(
-            {entry.th32ProcessID, entry.th32ParentProcessID, utf8(entry.szExeFile), creationTime(entry.th32ProcessID)});
-    }
-    if (list.entries.empty()) {
-        list.error = ::GetLastError();
-    }
-    return list;
 }
 
 // Windows 8.1 and later can say whether ending a process would stop the system; older systems and Wine may lack
@@ -151,48 +120,47 @@ void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, Ki
     }
 }
 
-std::wstring wide(std::string_view utf8Text) {
-    return quellary::wideText(utf8Text, CP_UTF8);
-}
-
-// What the task's name names, by the program's own reading of a list entry (a full path the processes started from
-// that file, a name those of that image name, each compared as the file system compares names). Only processes
-// within the tool's reach count: its own session, or every one from session 0.
-std::function<bool(const ProcessEntry&)> namedBy(const std::string& taskName) {
-    const quellary::EntryMatch named(wide(taskName));
-    return [named](const ProcessEntry& entry) {
-        const std::optional<quellary::RunningProcess> process =
-            quellary::processInReach(entry.pid, wide(entry.imageName));
-        return process && named(*process);
-    };
-}
-
 Report killTask(const std::string& taskName) {
     const DWORD self = ::GetCurrentProcessId();
-    const std::function<bool(const ProcessEntry&)> named = namedBy(taskName);
-    const ULONGLONG deadline = ::GetTickCount64() + waitBoundMs;
+    const quellary::EntryMatch entry = quellary::entryMatch(quellary::wideText(taskName, CP_UTF8));
+    const ULONGLONG taskDeadline = ::GetTickCount64() + taskBoundMs;
     const ULONGLONG closeBy = ::GetTickCount64() + closeBoundMs;
     KillCounts counts;
     std::unordered_set<DWORD> handled;
     // Handles stay open to the end so that no id of an ended process can be reused and mistaken for a newcomer.
     std::vector<UniqueHandle> held;
     for (int round = 0; round <= killRounds; ++round) {
-        const ProcessList list = listProcesses();
-        if (list.entries.empty()) {
+        const quellary::ProcessView view = quellary::ProcessView::take();
+        if (view.error() != ERROR_SUCCESS) {
             if (round == 0) {
-                return endprocx::failureReport(taskName,
-                                               "process list unavailable, system error " + std::to_string(list.error));
+                return endprocx::failureReport(taskName, "process list unavailable, system error " +
+                                                             std::to_string(view.error()));
             }
             break;
         }
+        // The tool's own row is none of the view's, but its callers are found from it.
+        const quellary::ProcessRow& own = view.self();
+        std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
+        std::unordered_map<DWORD, const quellary::ProcessRow*> rows;
+        for (const quellary::ProcessRow& row : view.rows()) {
+            entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
+            rows.emplace(row.id, &row);
+        }
+        const quellary::ImageOf imageOf = view.imageOf();
+        const auto named = [&](const ProcessEntry& process) {
+            const auto row = rows.find(process.pid);
+            return row == rows.end() ? quellary::Match::No : entry(*row->second, imageOf);
+        };
         std::vector<DWORD> toEnd;
         bool newcomers = false;
-        for (const endprocx::Target& target : endprocx::selectTargets(list.entries, named, self)) {
+        for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
             if (!handled.insert(target.pid).second) {
                 continue;
             }
             newcomers = true;
-            if (round == killRounds) {
+            if (target.kind == endprocx::TargetKind::unconfirmed) {
+                ++counts.denied; // it may be the task, but the tool may not even ask
+            } else if (round == killRounds) {
                 ++counts.stillRunning;
             } else if (target.kind != endprocx::TargetKind::kill) {
                 ++counts.refused;
@@ -219,7 +187,7 @@ Report killTask(const std::string& taskName) {
         counts.ended += closed;
         std::for_each(unclosed.begin(), unclosed.end(), force);
         std::move(closing.askedProcesses.begin(), closing.askedProcesses.end(), std::back_inserter(held));
-        awaitEnd(told, deadline, counts);
+        awaitEnd(told, std::min(::GetTickCount64() + processBoundMs, taskDeadline), counts);
         std::move(told.begin(), told.end(), std::back_inserter(held));
     }
     return endprocx::reportFor(taskName, counts);
@@ -238,6 +206,8 @@ int main() {
     std::string taskName;
     Report report;
     try {
+        // An administrator's elevated run reaches other users' processes only with the privilege enabled.
+        (void)quellary::enableDebugPrivilege();
         taskName = endprocx::taskNameFromCommandLine(utf8(::GetCommandLineW()));
         report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
     } catch (const std::bad_alloc&) {

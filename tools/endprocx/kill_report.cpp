@@ -116,16 +116,20 @@ bool isSystemProcess(std::uint32_t pid, std::string_view imageName) noexcept {
 }
 
 std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes,
-                                  const std::function<bool(const ProcessEntry&)>& named, std::uint32_t selfPid) {
+                                  const std::function<quellary::Match(const ProcessEntry&)>& named,
+                                  std::uint32_t selfPid) {
     const std::vector<std::uint32_t> callers = callerChain(selfPid, processes);
     std::vector<Target> targets;
     for (const ProcessEntry& p : processes) {
         // The tool itself is no task: it ends on its own a moment later, so it neither counts nor blocks "Killed".
-        if (p.pid == selfPid || !named(p)) {
+        const quellary::Match match = p.pid == selfPid ? quellary::Match::No : named(p);
+        if (match == quellary::Match::No) {
             continue;
         }
         TargetKind kind = TargetKind::kill;
-        if (isSystemProcess(p.pid, p.imageName)) {
+        if (match == quellary::Match::Unconfirmed) {
+            kind = TargetKind::unconfirmed;
+        } else if (isSystemProcess(p.pid, p.imageName)) {
             kind = TargetKind::system;
         } else if (std::find(callers.begin(), callers.end(), p.pid) != callers.end()) {
             kind = TargetKind::caller;

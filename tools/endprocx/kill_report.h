@@ -2,6 +2,8 @@
 // which processes it may end, and what it reports.
 #pragma once
 
+#include "termination/process_match.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,16 +34,18 @@ struct ProcessEntry {
 // Processes whose end would take the system down with them, whatever rights the tool has.
 [[nodiscard]] bool isSystemProcess(std::uint32_t pid, std::string_view imageName) noexcept;
 
-enum class TargetKind { kill, caller, system };
+// unconfirmed: a process that may be the task but may not be asked what it is: never ended, never "not found".
+enum class TargetKind { kill, caller, system, unconfirmed };
 
 struct Target {
     std::uint32_t pid = 0;
     TargetKind kind = TargetKind::kill;
 };
 
-// Every process that the task's name names except the tool itself, each marked whether it may be ended.
+// Every process that the task's name names or may name, except the tool itself, each marked whether it may be
+// ended.
 [[nodiscard]] std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes,
-                                                const std::function<bool(const ProcessEntry&)>& named,
+                                                const std::function<quellary::Match(const ProcessEntry&)>& named,
                                                 std::uint32_t selfPid);
 
 // What became of each process of that name; every process counts in exactly one field.

@@ -1,0 +1,153 @@
+#include "platform/sessions.h"
+#include "termination/process_match.h"
+#include "termination/task_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace quellary;
+
+namespace {
+
+// The file system's comparison needs Windows' case table; ASCII letters stand for it here.
+bool sameAscii(std::wstring_view a, std::wstring_view b) {
+    const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return fold(x) == fold(y); });
+}
+
+const FileKey agentFile{7, 1001, L"\\\\?\\D:\\Apps\\Corvana\\cvagent.exe"};
+const FileKey otherFile{7, 2002, L"\\\\?\\D:\\Old\\cvagent.exe"};
+
+// The images a test knows, by process id; any other process may not be asked.
+struct Images {
+    std::map<std::uint32_t, ImageLookup> byId;
+    int asked = 0;
+    ImageOf imageOf() {
+        return [this](const ProcessRow& row) {
+            ++asked;
+            const auto found = byId.find(row.id);
+            return found == byId.end() ? ImageLookup{} : found->second;
+        };
+    }
+};
+
+ImageLookup read(std::wstring path, std::optional<FileKey> file) {
+    return {ImageLookup::State::Read, std::move(path), std::move(file)};
+}
+
+ProcessRow row(std::uint32_t id, std::wstring name) {
+    return {id, 1, 1, 0, std::move(name)};
+}
+
+EntryMatch agentByPath(std::wstring path = L"C:\\Program Files\\Corvana\\cvagent.exe") {
+    return EntryMatch::byFile({std::move(path), L"", agentFile}, sameAscii);
+}
+
+} // namespace
+
+TEST(Reach, AUsersRunKeepsToItsOwnSessionSessionZeroAndLocalSystemReachEvery) {
+    EXPECT_TRUE(withinReach({2, false}, 2));
+    EXPECT_FALSE(withinReach({2, false}, 3)) << "another user's session on a terminal server";
+    EXPECT_FALSE(withinReach({2, false}, 0)) << "the services' session";
+    EXPECT_TRUE(withinReach({0, false}, 5)) << "a deployment run in session 0";
+    EXPECT_TRUE(withinReach({2, true}, 3)) << "an agent's run as SYSTEM inside a user's session";
+}
+
+TEST(EntryNames, BlanksAroundAndTheTrailingDotsWindowsDropsAreNoPartOfTheName) {
+    EXPECT_EQ(normalisedName(std::string_view(" cvmate.exe")), "cvmate.exe");
+    EXPECT_EQ(normalisedName(std::wstring_view(L"cvx.exe. . ")), L"cvx.exe");
+    EXPECT_EQ(normalisedName(std::string_view("  ")), "");
+    EXPECT_EQ(normalisedName(std::string_view("cv  two.exe")), "cv  two.exe");
+    EXPECT_EQ(classifyEntry(" C:\\Q\\cvagent.exe ").kind, EntryKind::FullPath);
+
+    EXPECT_TRUE(mayBeShortNameOf(L"CVDIRS~1.EXE", L"cvdirsync.exe", sameAscii));
+    EXPECT_TRUE(mayBeShortNameOf(L"CVFULL~2.EXE", L"cv full name.exe", sameAscii));
+    EXPECT_TRUE(mayBeShortNameOf(L"A_B~1.EXE", L"a+b.exe", sameAscii));
+    EXPECT_FALSE(mayBeShortNameOf(L"CVDIRS~1.EXE", L"cvmail.exe", sameAscii));
+    EXPECT_FALSE(mayBeShortNameOf(L"CVDIRS~1.COM", L"cvdirsync.exe", sameAscii));
+    EXPECT_FALSE(mayBeShortNameOf(L"cvdirsync.exe", L"cvdirsync.exe", sameAscii)) << "no 8.3 name";
+    EXPECT_FALSE(mayBeShortNameOf(L"~1.EXE", L"cvdirsync.exe", sameAscii));
+}
+
+TEST(EntryMatch, ANameDecidesByTheListedNameAndAsksOnlyAboutShortNames) {
+    Images images;
+    images.byId[20] = read(L"C:\\Corvana\\cvdirsync.exe", agentFile);
+    const EntryMatch byName = EntryMatch::byName(L" CVAGENT.exe ", sameAscii);
+    const EntryMatch dirsync = EntryMatch::byName(L"cvdirsync.exe", sameAscii);
+    const struct {
+        const EntryMatch& entry;
+        ProcessRow row;
+        Match expected;
+    } cases[] = {
+        {byName, row(10, L"cvagent.exe"), Match::Yes},
+        {byName, row(11, L"cvagent2.exe"), Match::No},
+        {byName, row(12, L"CVAGEN~1.EXE"), Match::Unconfirmed}, // may be it, and may not be asked
+        {dirsync, row(20, L"CVDIRS~1.EXE"), Match::Yes},        // listed by its short name, asked for its long one
+        {EntryMatch(), row(30, L""), Match::No},                // the empty entry names nothing
+        {EntryMatch::byName(L"", sameAscii), row(31, L""), Match::No},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.entry(c.row, images.imageOf()), c.expected) << c.row.id;
+    }
+    EXPECT_EQ(images.asked, 2) << "only the short names are asked about";
+}
+
+TEST(EntryMatch, AFullPathNamesOneFileWhateverWayLeadsToIt) {
+    Images images;
+    images.byId[1] = read(L"Q:\\cvagent.exe", agentFile);                         // a drive letter mapped to the folder
+    images.byId[2] = read(L"C:\\Link\\CVAGENT.EXE", FileKey{7, 1001, L""});       // a folder link, another case
+    images.byId[3] = read(L"C:\\Program Files\\Corvana\\cvagent.exe", otherFile); // the same text, another file
+    images.byId[5] = {ImageLookup::State::Gone, L"", std::nullopt};
+    images.byId[6] = read(L"C:\\Program Files\\Corvana\\CVAGENT.exe", std::nullopt); // its file can't be opened
+    images.byId[7] = read(L"D:\\x\\cvagent.exe", FileKey{9, 0, L"\\\\?\\D:\\Other\\cvagent.exe"});
+    const EntryMatch entry = agentByPath();
+    const struct {
+        std::uint32_t id;
+        Match expected;
+    } cases[] = {{1, Match::Yes}, {2, Match::Yes}, {3, Match::No}, {4, Match::Unconfirmed},
+                 {5, Match::No},  {6, Match::Yes}, {7, Match::No}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(entry(row(c.id, L"cvagent.exe"), images.imageOf()), c.expected) << c.id;
+    }
+    EXPECT_EQ(entry(row(8, L"cvmail.exe"), images.imageOf()), Match::No);
+    EXPECT_EQ(images.asked, 7) << "a process of another name is never asked about";
+
+    // Without an index on either side, the final paths decide; a file that is gone is known by its path alone.
+    const EntryMatch noIndex =
+        EntryMatch::byFile({L"C:\\P\\cvagent.exe", L"", FileKey{9, 0, L"\\\\?\\D:\\OTHER\\CVAGENT.EXE"}}, sameAscii);
+    EXPECT_EQ(noIndex(row(7, L"cvagent.exe"), images.imageOf()), Match::Yes);
+    const EntryMatch gone =
+        EntryMatch::byFile({L"C:\\Program Files\\Corvana\\cvagent.exe", L"", std::nullopt}, sameAscii);
+    EXPECT_EQ(gone(row(3, L"cvagent.exe"), images.imageOf()), Match::Yes);
+    EXPECT_EQ(gone(row(1, L"cvagent.exe"), images.imageOf()), Match::No);
+    // Windows may list a process started through the file's 8.3 path by the short name.
+    const EntryMatch withShortName = EntryMatch::byFile({L"C:\\P\\cvagent.exe", L"CVAGEN~1.EXE", agentFile}, sameAscii);
+    EXPECT_EQ(withShortName(row(1, L"cvagen~1.exe"), images.imageOf()), Match::Yes);
+}
+
+TEST(UnlistedPrograms, TheClientsProgramsNoEntryNamesAndThoseWhosePathsCannotBeRead) {
+    Images images;
+    images.byId[1] = read(L"Q:\\cvlink.exe", FileKey{7, 1, L""});
+    images.byId[3] = read(L"C:\\Elsewhere\\cvsync.exe", FileKey{7, 99, L""});
+    images.byId[5] = read(L"C:\\C\\cvagent.exe", agentFile);
+    const std::vector<ProcessRow> rows = {row(1, L"cvlink.exe"), row(2, L"cvguard.exe"), row(3, L"cvsync.exe"),
+                                          row(4, L"cvlink.exe"), row(5, L"cvagent.exe"), row(6, L"notepad.exe"),
+                                          row(7, L"cvguard.exe")};
+    const auto file = [](std::wstring path, std::uint64_t index) {
+        return EntryMatch::byFile({std::move(path), L"", FileKey{7, index, L""}}, sameAscii);
+    };
+    const std::vector<EntryMatch> programFiles = {file(L"C:\\C\\cvlink.exe", 1), file(L"C:\\C\\cvguard.exe", 2),
+                                                  file(L"C:\\C\\cvsync.exe", 3), file(L"C:\\C\\cvagent.exe", 1001),
+                                                  file(L"C:\\C\\cvidle.exe", 4)};
+    const std::vector<EntryMatch> listed = {EntryMatch::byName(L"cvagent.exe", sameAscii)};
+    const std::vector<UnlistedProgram> found = unlistedPrograms(rows, images.imageOf(), listed, programFiles);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].path, L"C:\\C\\cvlink.exe");
+    EXPECT_FALSE(found[0].pathUnread) << "seen by its path once, though a namesake could not be asked";
+    EXPECT_EQ(found[1].path, L"C:\\C\\cvguard.exe");
+    EXPECT_TRUE(found[1].pathUnread);
+}
