@@ -42,29 +42,57 @@ void writeWork(std::string_view word) {
     ::CloseHandle(file);
 }
 
+// User32, loaded for a window only: without one the stand-in has it no more loaded than a background task has, and
+// the kill tool can tell that it owns no windows.
+struct WindowFunctions {
+    decltype(&::RegisterClassA) registerClass = nullptr;
+    decltype(&::CreateWindowExA) createWindow = nullptr;
+    decltype(&::DefWindowProcA) defaultProcedure = nullptr;
+    decltype(&::DestroyWindow) destroyWindow = nullptr;
+    decltype(&::PostQuitMessage) postQuit = nullptr;
+    decltype(&::GetMessageA) getMessage = nullptr;
+    decltype(&::DispatchMessageA) dispatchMessage = nullptr;
+};
+WindowFunctions user;
+
+template <class Function> void load(HMODULE user32, Function& function, const char* name) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)));
+}
+
 LRESULT CALLBACK taskWindow(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CLOSE:
         writeWork("saved");
-        ::DestroyWindow(window);
+        user.destroyWindow(window);
         return 0;
     case WM_DESTROY:
-        ::PostQuitMessage(0);
+        user.postQuit(0);
         return 0;
     default:
-        return ::DefWindowProcA(window, msg, wParam, lParam);
+        return user.defaultProcedure(window, msg, wParam, lParam);
     }
 }
 
 int showWindow(bool answers) {
+    const HMODULE user32 = ::LoadLibraryA("user32.dll");
+    if (user32 == nullptr) {
+        return 1;
+    }
+    load(user32, user.registerClass, "RegisterClassA");
+    load(user32, user.createWindow, "CreateWindowExA");
+    load(user32, user.defaultProcedure, "DefWindowProcA");
+    load(user32, user.destroyWindow, "DestroyWindow");
+    load(user32, user.postQuit, "PostQuitMessage");
+    load(user32, user.getMessage, "GetMessageA");
+    load(user32, user.dispatchMessage, "DispatchMessageA");
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = taskWindow;
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "CorvanaTaskStandIn";
-    ::RegisterClassA(&windowClass);
-    if (::CreateWindowA(windowClass.lpszClassName, "Corvana task", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 240, 120, nullptr, nullptr, windowClass.hInstance, nullptr) == nullptr) {
+    user.registerClass(&windowClass);
+    if (user.createWindow(0, windowClass.lpszClassName, "Corvana task", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                          CW_USEDEFAULT, 240, 120, nullptr, nullptr, windowClass.hInstance, nullptr) == nullptr) {
         return 1;
     }
     writeWork("shown");
@@ -74,8 +102,8 @@ int showWindow(bool answers) {
         }
     }
     MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::DispatchMessageA(&message);
+    while (user.getMessage(&message, nullptr, 0, 0) > 0) {
+        user.dispatchMessage(&message);
     }
     return 0;
 }
