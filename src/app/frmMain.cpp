@@ -69,8 +69,7 @@ void frmMain::load() {
     stampRunRecord(startup_);
     startup_.programPath = executablePath();
     startup_.taskListPath = taskListPath();
-    startup_.check = isCheckArgument(argumentText());
-    startup_.unattended = startup_.check || isStartArgument(argumentText());
+    startup_.unattended = isStartArgument(argumentText());
 
     centerOnScreen();
     setCaption(mainCaption());
@@ -98,9 +97,6 @@ void frmMain::load() {
     }
     osFamily_ = osFamilyFor(code);
 
-    if (startup_.check) {
-        checkWhatRuns();
-    }
     if (startup_.unattended) {
         cmdStart_Click();
     }
@@ -199,29 +195,18 @@ void frmMain::showDoneState() {
     showControl(idLblEndTitle, true);
 }
 
-RunSettings frmMain::runSettings() const {
+void frmMain::cmdStart_Click() {
+    disableStart();
     RunSettings settings;
     settings.osFamily = osFamily_;
     settings.tool =
         killToolPlace(killToolDirectory_, killToolInWindowsDirectory_, withTrailingBackslash(systemDirectory()));
+    settings.resultFileCandidates = resultFileCandidates();
     settings.unattended = startup_.unattended;
+    settings.promptDisabled = promptDisabled();
     if (const std::optional<ClientEntry> client = readClientEntry()) {
         settings.clientFolder = client->path;
     }
-    return settings;
-}
-
-void frmMain::checkWhatRuns() {
-    TerminationRun run(runSettings(), startup_);
-    activeRun_ = &run;
-    endAsTheRunEnded(run.check(ListOnScreen(list1())));
-}
-
-void frmMain::cmdStart_Click() {
-    disableStart();
-    RunSettings settings = runSettings();
-    settings.resultFileCandidates = resultFileCandidates();
-    settings.promptDisabled = promptDisabled();
     TerminationRun run(std::move(settings), startup_);
     activeRun_ = &run;
     ListOnScreen list(list1());

@@ -13,7 +13,6 @@ class frmHowTo;
 class frmAbout;
 class TerminationRun;
 struct RunOutcome;
-struct RunSettings;
 struct MessageText;
 
 class frmMain final : public Form {
@@ -44,10 +43,6 @@ protected:
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    // What a run or a check needs to know of the start-up and the client.
-    [[nodiscard]] RunSettings runSettings() const;
-    // "quellary.exe CHECK": says in its exit code and record what runs, and ends.
-    [[noreturn]] void checkWhatRuns();
     // A window allows one run: Start is never enabled again.
     void disableStart();
     // The state after a run: only Restart and the closing labels are offered.

@@ -17,36 +17,24 @@ std::string withTrailingBackslash(std::string_view directory) {
     return result;
 }
 
-namespace {
-
-// `upperWord` alone in any case, with blanks at either end.
-bool isArgument(std::string_view argumentText, std::string_view upperWord) {
+bool isStartArgument(std::string_view argumentText) {
     const std::size_t first = argumentText.find_first_not_of(' ');
     if (first == std::string_view::npos) {
         return false;
     }
     const std::size_t last = argumentText.find_last_not_of(' ');
     const std::string_view word = argumentText.substr(first, last - first + 1);
-    if (word.size() != upperWord.size()) {
+    constexpr std::string_view start = "START";
+    if (word.size() != start.size()) {
         return false;
     }
     for (std::size_t i = 0; i < word.size(); ++i) {
         const char c = word[i] >= 'a' && word[i] <= 'z' ? static_cast<char>(word[i] - 'a' + 'A') : word[i];
-        if (c != upperWord[i]) {
+        if (c != start[i]) {
             return false;
         }
     }
     return true;
-}
-
-} // namespace
-
-bool isStartArgument(std::string_view argumentText) {
-    return isArgument(argumentText, "START");
-}
-
-bool isCheckArgument(std::string_view argumentText) {
-    return isArgument(argumentText, "CHECK");
 }
 
 bool boxesCanBeSeen(bool unattended, bool windowStationVisible) {

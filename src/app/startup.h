@@ -15,8 +15,6 @@ std::string withTrailingBackslash(std::string_view directory);
 
 // True for "START" in any case with blanks at either end, and for nothing else.
 bool isStartArgument(std::string_view argumentText);
-// The same for "CHECK": the detection run, which looks at what runs and ends nothing.
-bool isCheckArgument(std::string_view argumentText);
 
 // Whether message boxes may be shown: an unattended run in a window station nobody sees (a scheduled task
 // run whether the user is logged on or not, a service) shows none, since nobody could ever answer one.

@@ -191,32 +191,6 @@ const RunOutcome& TerminationRun::run(TaskSheet& list) {
     });
 }
 
-const RunOutcome& TerminationRun::check(const TaskSheet& list) {
-    return guarded([&] {
-        const ProcessView view = lookAtProcesses();
-        const ImageOf imageOf = view.imageOf();
-        bool listedRuns = false;
-        for (int i = 0; i < list.count(); ++i) {
-            const std::string task = list.text(i);
-            const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
-            if (entry.kind == EntryKind::Unusable) {
-                outcome_.record.tasks.push_back({task, TaskOutcome::Unusable, entry.why});
-                continue;
-            }
-            const EntryMatch named = entryMatch(wideText(task));
-            // A process that may be the task but may not be asked counts as running, as the run would leave it.
-            const bool runs = std::any_of(view.rows().begin(), view.rows().end(),
-                                          [&](const ProcessRow& row) { return named(row, imageOf) != Match::No; });
-            outcome_.record.tasks.push_back({task, runs ? TaskOutcome::Running : TaskOutcome::NotRunning, {}});
-            listedRuns = listedRuns || runs;
-        }
-        findUnlistedPrograms(list);
-        outcome_.exitCode = listedRuns                                     ? exitTasksMayRun
-                            : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
-                                                                           : exitDone;
-    });
-}
-
 const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
     return guarded([&] {
         // Listed by their file names, which the list shows whole; handed over by their paths, which name exactly

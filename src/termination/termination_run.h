@@ -79,11 +79,6 @@ public:
     // exitDone, exitTasksMayRun or exitUnlistedRun when every task was handled, else with exitNotCarriedOut.
     const RunOutcome& run(TaskSheet& list);
 
-    // The detection run: which listed tasks run, and which programs of the client that the list lacks; nothing is
-    // ended or started, and no result file is made. Returns with exitTasksMayRun when a listed task runs, else
-    // exitUnlistedRun when such a program runs, else exitDone.
-    const RunOutcome& check(const TaskSheet& list);
-
     // After a run that found programs of the client that the list lacks: hands each to the kill tool by its full
     // path as a listed task, appended to the list by its file name.
     const RunOutcome& endUnlisted(TaskSheet& list);

@@ -42,16 +42,6 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                                        "\r\n");
 }
 
-TEST(RunRecord, ACheckSaysWhatRuns) {
-    RunRecord record;
-    record.unattended = true;
-    record.check = true;
-    record.tasks = {{"cvagent.exe", TaskOutcome::Running, ""}, {"cvmail.exe", TaskOutcome::NotRunning, ""}};
-    const std::string block = formatRunRecord(record);
-    EXPECT_NE(block.find("mode:        CHECK\r\n"), std::string::npos) << block;
-    EXPECT_NE(block.find("task cvagent.exe: running\r\ntask cvmail.exe: not running\r\n"), std::string::npos) << block;
-}
-
 TEST(RunRecord, LogIsCutByWholeOldestBlocks) {
     const std::string a = "=== run a ===\r\nended:       1\r\n\r\n";
     const std::string b = "=== run b ===\r\nended:       2\r\n             === run x\r\n\r\n";

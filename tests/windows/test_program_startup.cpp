@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <utility>
 
 using namespace driver;
@@ -207,15 +206,14 @@ TEST_F(Startup, AClickBesideTheItemsKeepsTheCurrentItem) {
 
 TEST_F(Startup, TaskListsThatListNothingOrAreNoTextAreRefusedByName) {
     using namespace std::string_literals;
-    // A detection run that cannot read its list could not be carried out either, and says so as START does.
-    for (const auto& [content, why, argument] :
-         {std::tuple{""s, "lists no task", ""},
-          {"[Corvana Task List]\r\n"s, "lists no task", "CHECK"},
-          {"[Corvana Task List]\r\nonly.exe\r\n"s, "lists no task", ""},
-          {"[\0H\0]\0\r\0\n\0a\0\r\0\n\0b\0\r\0\n\0"s, "holds NUL characters", ""}}) { // UTF-16 without its mark
+    for (const auto& [content, why] :
+         {std::pair{""s, "lists no task"},
+          {"[Corvana Task List]\r\n"s, "lists no task"},
+          {"[Corvana Task List]\r\nonly.exe\r\n"s, "lists no task"},
+          {"[\0H\0]\0\r\0\n\0a\0\r\0\n\0b\0\r\0\n\0"s, "holds NUL characters"}}) { // UTF-16 without its mark
         SCOPED_TRACE(testing::PrintToString(content));
         app.put("quellary.ini", content);
-        Program program(app.quellary(argument));
+        Program program(app.quellary());
         const HWND box = program.waitForMessageBox();
         ASSERT_NE(box, nullptr);
         const Box got = readMessageBox(box);
