@@ -69,7 +69,8 @@ void frmMain::load() {
     stampRunRecord(startup_);
     startup_.programPath = executablePath();
     startup_.taskListPath = taskListPath();
-    startup_.unattended = isStartArgument(argumentText());
+    startup_.check = isCheckArgument(argumentText());
+    startup_.unattended = startup_.check || isStartArgument(argumentText());
 
     centerOnScreen();
     setCaption(mainCaption());
@@ -97,9 +98,18 @@ void frmMain::load() {
     }
     osFamily_ = osFamilyFor(code);
 
+    if (startup_.check) {
+        checkClient();
+    }
     if (startup_.unattended) {
         cmdStart_Click();
     }
+}
+
+void frmMain::checkClient() {
+    TerminationRun run(runSettings(), startup_);
+    activeRun_ = &run;
+    endAsTheRunEnded(run.check(ListOnScreen(list1())));
 }
 
 void frmMain::centerOnScreen() {
@@ -195,8 +205,7 @@ void frmMain::showDoneState() {
     showControl(idLblEndTitle, true);
 }
 
-void frmMain::cmdStart_Click() {
-    disableStart();
+RunSettings frmMain::runSettings() const {
     RunSettings settings;
     settings.osFamily = osFamily_;
     settings.tool =
@@ -207,7 +216,12 @@ void frmMain::cmdStart_Click() {
     if (const std::optional<ClientEntry> client = readClientEntry()) {
         settings.clientFolder = client->path;
     }
-    TerminationRun run(std::move(settings), startup_);
+    return settings;
+}
+
+void frmMain::cmdStart_Click() {
+    disableStart();
+    TerminationRun run(runSettings(), startup_);
     activeRun_ = &run;
     ListOnScreen list(list1());
     const RunOutcome& outcome = run.run(list);

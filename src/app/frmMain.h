@@ -13,6 +13,7 @@ class frmHowTo;
 class frmAbout;
 class TerminationRun;
 struct RunOutcome;
+struct RunSettings;
 struct MessageText;
 
 class frmMain final : public Form {
@@ -45,6 +46,9 @@ protected:
 private:
     // A window allows one run: Start is never enabled again.
     void disableStart();
+    [[nodiscard]] RunSettings runSettings() const;
+    // The look of "CHECK": what of the client runs, told by the exit code and the record; it ends nothing.
+    [[noreturn]] void checkClient();
     // The state after a run: only Restart and the closing labels are offered.
     void showDoneState();
     // Ends the program as the run ended: its box, if it has one, then its exit code.

@@ -49,7 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         messageBox(usageText(runLogPath().value_or("%LOCALAPPDATA%\\Quellary\\quellary.log")));
         endProgram(exitDone);
     }
-    if (!boxesCanBeSeen(isStartArgument(argumentText()), windowStationIsVisible())) {
+    if (!boxesCanBeSeen(isStartArgument(argumentText()) || isCheckArgument(argumentText()), windowStationIsVisible())) {
         keepBoxesUnseen();
     }
     // An administrator's elevated run looks at other users' processes only with the privilege enabled.

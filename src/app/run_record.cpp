@@ -45,6 +45,8 @@ std::string outcomeText(const TaskRecord& task) {
         return "not running";
     case TaskOutcome::Unusable:
         return "not a program name (" + task.reason + ")";
+    case TaskOutcome::Running:
+        return task.reason.empty() ? "running" : "may be running (" + task.reason + ")";
     case TaskOutcome::MayStillRun:
         break;
     }
@@ -68,7 +70,7 @@ std::string formatRunRecord(const RunRecord& record) {
     std::string block = std::string(runHeaderStart) + indented(record.localTime) + " ===\r\n";
     appendField(block, "program:", record.programPath);
     appendField(block, "task list:", record.taskListPath);
-    appendField(block, "mode:", record.unattended ? "START" : "interactive");
+    appendField(block, "mode:", record.check ? "CHECK" : record.unattended ? "START" : "interactive");
     appendField(block, "result file:", record.resultFile);
     for (const TaskRecord& task : record.tasks) {
         block += "task " + indented(task.task.empty() ? "(empty name)" : task.task) + ": " +

@@ -11,7 +11,8 @@
 namespace quellary {
 
 // Unusable: an entry that no program can be called, never handed to the kill tool.
-enum class TaskOutcome { Terminated, NotRunning, MayStillRun, Unusable };
+// Running: found running by a check, which ends nothing.
+enum class TaskOutcome { Terminated, NotRunning, MayStillRun, Unusable, Running };
 
 struct TaskRecord {
     std::string task;
@@ -25,13 +26,14 @@ struct RunRecord {
     std::string localTime; // ISO 8601 with the offset: "2026-12-07T16:40:05+01:00"
     std::string programPath;
     std::string taskListPath;
-    bool unattended = false; // started as "quellary.exe START"
+    bool unattended = false; // started as "quellary.exe START", or as "quellary.exe CHECK"
     std::string resultFile;  // empty when the run never chose one
     std::vector<TaskRecord> tasks;
     std::vector<std::string> unlistedLeftRunning; // programs of the client that the list lacks, left running
     std::vector<std::string> unlistedUnread;      // those of them whose processes' image paths could not be read
     std::string ending;          // "exit code 1", "closed", an error report's text (may span lines), ...
     std::uint64_t startedAt = 0; // when the run began, as a FILETIME value (UTC); made local time when written
+    bool check = false;          // started as "quellary.exe CHECK": a look, ending nothing
 };
 
 // Every block of the log starts with a line that begins with this, and no other line does: continuation

@@ -17,24 +17,36 @@ std::string withTrailingBackslash(std::string_view directory) {
     return result;
 }
 
-bool isStartArgument(std::string_view argumentText) {
+namespace {
+
+// The word in any case, with blanks at either end.
+bool isArgument(std::string_view argumentText, std::string_view word) {
     const std::size_t first = argumentText.find_first_not_of(' ');
     if (first == std::string_view::npos) {
         return false;
     }
     const std::size_t last = argumentText.find_last_not_of(' ');
-    const std::string_view word = argumentText.substr(first, last - first + 1);
-    constexpr std::string_view start = "START";
-    if (word.size() != start.size()) {
+    const std::string_view given = argumentText.substr(first, last - first + 1);
+    if (given.size() != word.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        const char c = word[i] >= 'a' && word[i] <= 'z' ? static_cast<char>(word[i] - 'a' + 'A') : word[i];
-        if (c != start[i]) {
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const char c = given[i] >= 'a' && given[i] <= 'z' ? static_cast<char>(given[i] - 'a' + 'A') : given[i];
+        if (c != word[i]) {
             return false;
         }
     }
     return true;
+}
+
+} // namespace
+
+bool isStartArgument(std::string_view argumentText) {
+    return isArgument(argumentText, "START");
+}
+
+bool isCheckArgument(std::string_view argumentText) {
+    return isArgument(argumentText, "CHECK");
 }
 
 bool boxesCanBeSeen(bool unattended, bool windowStationVisible) {

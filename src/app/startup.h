@@ -15,6 +15,8 @@ std::string withTrailingBackslash(std::string_view directory);
 
 // True for "START" in any case with blanks at either end, and for nothing else.
 bool isStartArgument(std::string_view argumentText);
+// The same for "CHECK": a look at what runs of the client, ending nothing.
+bool isCheckArgument(std::string_view argumentText);
 
 // Whether message boxes may be shown: an unattended run in a window station nobody sees (a scheduled task
 // run whether the user is logged on or not, a service) shows none, since nobody could ever answer one.

@@ -132,7 +132,7 @@ ProcessView ProcessView::take() {
         return view;
     }
     // The list grows between the call that sizes it and the one that fills it: ask again with room to spare.
-    std::vector<std::uint64_t> buffer(64 * 1024);
+    std::vector<std::uint64_t> buffer(std::size_t{64} * 1024);
     LONG status = 0;
     for (int attempt = 0; attempt < 8; ++attempt) {
         ULONG needed = 0;

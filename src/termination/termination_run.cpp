@@ -206,6 +206,35 @@ const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
     });
 }
 
+const RunOutcome& TerminationRun::check(const TaskSheet& list) {
+    return guarded([&] {
+        const ProcessView view = lookAtProcesses();
+        const ImageOf imageOf = view.imageOf();
+        bool listedRunning = false;
+        for (int i = 0; i < list.count(); ++i) {
+            const std::string task = list.text(i);
+            const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
+            if (entry.kind == EntryKind::Unusable) {
+                outcome_.record.tasks.push_back({task, TaskOutcome::Unusable, entry.why});
+                continue;
+            }
+            const EntryMatch named = entryMatch(wideText(task));
+            Match seen = Match::No;
+            for (const ProcessRow& row : view.rows()) {
+                seen = std::max(seen, named(row, imageOf));
+            }
+            listedRunning = listedRunning || seen != Match::No;
+            outcome_.record.tasks.push_back(
+                {task, seen == Match::No ? TaskOutcome::NotRunning : TaskOutcome::Running,
+                 seen == Match::Unconfirmed ? "a process of that name runs that Quellary may not look at" : ""});
+        }
+        findUnlistedPrograms(list);
+        outcome_.exitCode = listedRunning                                  ? exitTasksMayRun
+                            : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
+                                                                           : exitDone;
+    });
+}
+
 const RunOutcome& TerminationRun::guarded(const std::function<void()>& phase) {
     stoppedBecause_.clear();
     try {
@@ -269,36 +298,34 @@ void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
     for (const TaskRecord& task : tasks) {
         entries.push_back(entryMatch(wideText(task.task)));
     }
-    const auto runningAgain = [&](const ProcessView& view, int i) {
-        const TaskRecord& task = tasks[static_cast<std::size_t>(i)];
-        const ImageOf imageOf = view.imageOf();
+    const auto runningAgain = [&](const ProcessView& view, std::size_t i) {
         Match seen = Match::No;
-        if (task.outcome == TaskOutcome::Terminated || task.outcome == TaskOutcome::NotRunning) {
+        if (tasks[i].outcome == TaskOutcome::Terminated || tasks[i].outcome == TaskOutcome::NotRunning) {
+            const ImageOf imageOf = view.imageOf();
             for (const ProcessRow& row : view.rows()) {
-                seen = std::max(seen, entries[static_cast<std::size_t>(i)](row, imageOf));
+                seen = std::max(seen, entries[i](row, imageOf));
             }
         }
         return seen;
     };
     const ProcessView running = lookAtProcesses();
-    for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
+    for (auto i = static_cast<std::size_t>(first); i < tasks.size(); ++i) {
         if (runningAgain(running, i) != Match::No) {
-            const TaskRecord again = killTask(tasks[static_cast<std::size_t>(i)].task);
+            const TaskRecord again = killTask(tasks[i].task);
             if (again.outcome == TaskOutcome::Terminated) {
-                tasks[static_cast<std::size_t>(i)] = again;
-                list.setTicked(i, true);
+                tasks[i] = again;
+                list.setTicked(static_cast<int>(i), true);
             }
         }
     }
     const ProcessView stillRunning = lookAtProcesses();
-    for (int i = first; i < static_cast<int>(tasks.size()); ++i) {
+    for (auto i = static_cast<std::size_t>(first); i < tasks.size(); ++i) {
         if (const Match seen = runningAgain(stillRunning, i); seen != Match::No) {
-            tasks[static_cast<std::size_t>(i)] =
-                mayStillRun(tasks[static_cast<std::size_t>(i)].task,
-                            seen == Match::Yes ? "it was started again after it was ended"
-                                               : "a process of that name runs that Quellary may not look at (access "
-                                                 "denied)");
-            list.setTicked(i, true);
+            tasks[i] = mayStillRun(tasks[i].task, seen == Match::Yes
+                                                      ? "it was started again after it was ended"
+                                                      : "a process of that name runs that Quellary may not look at "
+                                                        "(access denied)");
+            list.setTicked(static_cast<int>(i), true);
         }
     }
 }

@@ -83,6 +83,11 @@ public:
     // path as a listed task, appended to the list by its file name.
     const RunOutcome& endUnlisted(TaskSheet& list);
 
+    // What of the client runs, as a run would find it, ending nothing and starting no kill tool: exitTasksMayRun
+    // where a listed task runs, else exitUnlistedRun where programs of the client that the list lacks run, else
+    // exitDone; exitNotCarriedOut where it could not look.
+    const RunOutcome& check(const TaskSheet& list);
+
     // The tasks of a finished run that may still be running, and why.
     [[nodiscard]] std::vector<Unconfirmed> unconfirmed() const;
     // The entries that no program can have, which the run never handed over, and why.

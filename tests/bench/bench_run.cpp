@@ -1,6 +1,6 @@
 // The termination run's timing: quellary.exe START against its floor (per task the 175 ms pause plus one bare
-// "cmd /c endprocx.exe name > file" round trip), alone and beside many unrelated processes, its own CPU time, its start-up to a visible window against a
-// bare window program's, and endprocx.exe against taskkill.
+// "cmd /c endprocx.exe name > file" round trip), alone and beside many unrelated processes, its own CPU time, its
+// start-up to a visible window against a bare window program's, and endprocx.exe against taskkill.
 #include "app_dir.h"
 
 #include <algorithm>

@@ -17,7 +17,11 @@ TEST(Startup, DirectoriesGetOneTrailingBackslash) {
     EXPECT_EQ(withTrailingBackslash("C:\\"), "C:\\");
 }
 
-TEST(Startup, StartArgumentIsTheWordAloneInAnyCase) {
+TEST(Startup, StartAndCheckArgumentsAreTheWordAloneInAnyCase) {
+    EXPECT_TRUE(isCheckArgument(" Check "));
+    EXPECT_FALSE(isCheckArgument("START"));
+    EXPECT_FALSE(isStartArgument("CHECK"));
+    EXPECT_FALSE(isCheckArgument("/check"));
     EXPECT_TRUE(isStartArgument("START"));
     EXPECT_TRUE(isStartArgument("  start  "));
     EXPECT_TRUE(isStartArgument("StArT"));

@@ -1,6 +1,7 @@
 // The Start command of quellary.exe against real processes, and against a kill tool that misbehaves.
 #include "app/frmMain_layout.h"
 #include "app_dir.h"
+#include "client_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,20 @@ TEST_F(Termination, NothingRunningEmptiesTheListAndSaysSo) {
     answer(box, IDOK);
     EXPECT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
     EXPECT_FALSE(isVisible(main, idCmdStart));
+
+    // Where no entry names a program, nothing was looked for: the box that says so is the only one.
+    app.put("quellary.ini", taskListFile({"cv*.exe", "cv?.exe"}));
+    Program unusable(app.quellary());
+    const HWND second = unusable.waitForWindow("QuellaryMain");
+    ASSERT_NE(second, nullptr);
+    ASSERT_TRUE(press(second, idCmdStart));
+    const HWND named = unusable.waitForMessageBox(runTimeout);
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(messageBoxPrompt(named).rfind("These entries of the task list are no program's name", 0), 0u);
+    answer(named, IDOK);
+    EXPECT_TRUE(waitUntil([&] { return isVisible(second, idCmdRestart); }));
+    const HWND other = unusable.waitForMessageBox(500ms);
+    EXPECT_EQ(other, nullptr) << messageBoxPrompt(other);
 }
 
 TEST_F(Termination, StartInAnyCaseEndsTheTasksWithoutAWindowAndNoCmdBesideItIsTakenForTheInterpreter) {
@@ -229,6 +244,40 @@ TEST_F(Termination, StartInAnyCaseEndsTheTasksWithoutAWindowAndNoCmdBesideItIsTa
     EXPECT_TRUE(two.endsWithin(1s));
     EXPECT_FALSE(fileExists(mark)) << readFile(mark);
 }
+// A detection run ends nothing, makes no result file and shows no window; its exit code tells what START would
+// have to do, and its record what runs.
+TEST_F(Termination, CheckEndsNothingAndTellsWhatStartWouldHaveToDo) {
+    const client_registry::SavedHalvane savedRegistry;
+    app.put("quellary.ini", taskListFile({"cvlisted.exe", "cv*.exe"}));
+    const std::string log = environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log";
+    ::DeleteFileA("C:\\killed.lst");
+    const auto check = [&] {
+        Program program(app.quellary(" Check "));
+        const Program::Watched run = program.waitForExitWatching("QuellaryMain", runTimeout);
+        EXPECT_FALSE(run.windowShown);
+        const std::string text = readFile(log);
+        return std::pair{run.exitCode, text.substr(text.rfind("=== run "))};
+    };
+    EXPECT_EQ(check().first, 0u);
+    char folder[MAX_PATH];
+    const std::string clientFolder(folder,
+                                   ::GetFullPathNameA((app.path() + "\\..").c_str(), MAX_PATH, folder, nullptr));
+    ASSERT_TRUE(client_registry::writeEntry("Software\\Halvane\\Corvana\\4.0", client_registry::nativeView,
+                                            {{}, clientFolder, {}}));
+    RunningTask unlisted(app, "cvunlisted.exe");
+    EXPECT_EQ(check().first, 3u);
+    RunningTask listed(app, "cvlisted.exe");
+    const auto [exitCode, record] = check();
+    EXPECT_EQ(exitCode, 1u);
+    EXPECT_NE(record.find("mode:        CHECK\r\n"), std::string::npos) << record;
+    EXPECT_NE(record.find("task cvlisted.exe: running\r\ntask cv*.exe: not a program name"), std::string::npos)
+        << record;
+    EXPECT_NE(record.find("unlisted program " + unlisted.image() + ": left running"), std::string::npos) << record;
+    EXPECT_FALSE(listed.endsWithin(0ms));
+    EXPECT_FALSE(unlisted.endsWithin(0ms));
+    EXPECT_FALSE(fileExists("C:\\killed.lst"));
+}
+
 TEST_F(Termination, EveryRunLeavesItsRecordAndTheLogKeepsWithinItsCap) {
     app.put("quellary.ini", taskListFile({"cvrec.exe", "cvnone.exe"}));
     // Wine gives every process the user's own local application data folder, whatever its parent's says.
