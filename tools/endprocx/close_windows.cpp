@@ -103,20 +103,25 @@ CloseRequest askToClose(const std::vector<DWORD>& pids) {
     return request;
 }
 
-std::vector<DWORD> awaitClosing(const CloseRequest& request, ULONGLONG deadline) {
-    std::vector<HANDLE> processes;
-    for (const quellary::UniqueHandle& process : request.askedProcesses) {
-        processes.push_back(process.get());
+void awaitAll(const std::vector<quellary::UniqueHandle>& processes, ULONGLONG deadline) {
+    std::vector<HANDLE> raw;
+    raw.reserve(processes.size());
+    for (const quellary::UniqueHandle& process : processes) {
+        raw.push_back(process.get());
     }
-    for (std::size_t first = 0; first < processes.size(); first += MAXIMUM_WAIT_OBJECTS) {
+    for (std::size_t first = 0; first < raw.size(); first += MAXIMUM_WAIT_OBJECTS) {
         const ULONGLONG now = ::GetTickCount64();
         const auto left = static_cast<DWORD>(now < deadline ? deadline - now : 0);
-        const auto count = static_cast<DWORD>(std::min<std::size_t>(processes.size() - first, MAXIMUM_WAIT_OBJECTS));
-        ::WaitForMultipleObjects(count, processes.data() + first, TRUE, left);
+        const auto count = static_cast<DWORD>(std::min<std::size_t>(raw.size() - first, MAXIMUM_WAIT_OBJECTS));
+        ::WaitForMultipleObjects(count, raw.data() + first, TRUE, left);
     }
+}
+
+std::vector<DWORD> awaitClosing(const CloseRequest& request, ULONGLONG deadline) {
+    awaitAll(request.askedProcesses, deadline);
     std::vector<DWORD> running;
-    for (std::size_t i = 0; i < processes.size(); ++i) {
-        if (::WaitForSingleObject(processes[i], 0) != WAIT_OBJECT_0) {
+    for (std::size_t i = 0; i < request.askedProcesses.size(); ++i) {
+        if (::WaitForSingleObject(request.askedProcesses[i].get(), 0) != WAIT_OBJECT_0) {
             running.push_back(request.asked[i]);
         }
     }

@@ -21,6 +21,9 @@ struct CloseRequest {
 // returns at once.
 [[nodiscard]] CloseRequest askToClose(const std::vector<DWORD>& pids);
 
+// Waits for all of the processes at once, MAXIMUM_WAIT_OBJECTS at a time, until the deadline (GetTickCount64).
+void awaitAll(const std::vector<quellary::UniqueHandle>& processes, ULONGLONG deadline);
+
 // Waits until every process asked has ended or the deadline (GetTickCount64) has passed; returns those still
 // running.
 [[nodiscard]] std::vector<DWORD> awaitClosing(const CloseRequest& request, ULONGLONG deadline);

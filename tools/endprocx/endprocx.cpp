@@ -102,21 +102,10 @@ UniqueHandle terminate(DWORD pid, KillCounts& counts) {
     return process;
 }
 
-// Waits for all of them at once, MAXIMUM_WAIT_OBJECTS at a time, until the common deadline.
 void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, KillCounts& counts) {
-    std::vector<HANDLE> raw;
-    raw.reserve(processes.size());
-    for (const UniqueHandle& p : processes) {
-        raw.push_back(p.get());
-    }
-    for (std::size_t first = 0; first < raw.size(); first += MAXIMUM_WAIT_OBJECTS) {
-        const ULONGLONG now = ::GetTickCount64();
-        const auto left = static_cast<DWORD>(now < deadline ? deadline - now : 0);
-        const auto count = static_cast<DWORD>(std::min<std::size_t>(raw.size() - first, MAXIMUM_WAIT_OBJECTS));
-        ::WaitForMultipleObjects(count, raw.data() + first, TRUE, left);
-    }
-    for (const HANDLE h : raw) {
-        ++(hasEnded(h) ? counts.ended : counts.stillRunning);
+    endprocx::awaitAll(processes, deadline);
+    for (const UniqueHandle& process : processes) {
+        ++(hasEnded(process.get()) ? counts.ended : counts.stillRunning);
     }
 }
 
