@@ -4,6 +4,7 @@
 #include "app/frmMain_layout.h"
 #include "app/run_log.h"
 #include "app/startup.h"
+#include "app/usage.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/program.h"
@@ -43,9 +44,15 @@ frmMain& mainWindow() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
+    // Session 0's desktop is seen by nobody: not even the usage box waits there.
     if (!boxesCanBeSeen(isStartArgument(argumentText()) || isCheckArgument(argumentText()), windowStationIsVisible(),
                         runsInSessionZero())) {
         keepBoxesUnseen();
+    }
+    // Asked how to use it, the program does nothing else: no check, no window of its own, no record.
+    if (isHelpArgument(argumentText())) {
+        messageBox(usageText(runLogPath().value_or("%LOCALAPPDATA%\\Quellary\\quellary.log")));
+        endProgram(exitDone);
     }
     // An administrator's elevated run looks at other users' processes only with the privilege enabled.
     (void)enableDebugPrivilege();

@@ -8,9 +8,6 @@
 
 namespace quellary {
 
-namespace {
-
-// %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
 std::optional<std::string> runLogPath() {
     const std::optional<std::string> folder = environmentVariable("LOCALAPPDATA");
     if (!folder || folder->empty()) {
@@ -18,8 +15,6 @@ std::optional<std::string> runLogPath() {
     }
     return *folder + "\\Quellary\\quellary.log";
 }
-
-} // namespace
 
 void stampRunRecord(RunRecord& record) {
     FILETIME now{};

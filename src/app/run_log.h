@@ -4,9 +4,14 @@
 
 #include "app/run_record.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace quellary {
+
+// %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
+std::optional<std::string> runLogPath();
 
 // The record's time is now: when the program starts, and again when a run starts.
 void stampRunRecord(RunRecord& record);

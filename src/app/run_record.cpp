@@ -40,7 +40,7 @@ void appendField(std::string& block, std::string_view label, std::string_view va
 std::string outcomeText(const TaskRecord& task) {
     switch (task.outcome) {
     case TaskOutcome::Terminated:
-        return "terminated";
+        return task.reason.empty() ? "terminated" : "terminated (" + task.reason + ")";
     case TaskOutcome::NotRunning:
         return "not running";
     case TaskOutcome::Unusable:

@@ -17,7 +17,9 @@ enum class TaskOutcome { Terminated, NotRunning, MayStillRun, Unusable, Running 
 struct TaskRecord {
     std::string task;
     TaskOutcome outcome = TaskOutcome::Terminated;
-    std::string reason; // why the task may still run, or why the entry is unusable; unused for the other outcomes
+    // Why the task may still run, or why the entry is unusable; for a terminated task, how many of its processes
+    // closed when asked and how many were forced, when any was asked; unused when it was not running.
+    std::string reason;
 };
 
 struct RunRecord {

@@ -27,6 +27,22 @@ LRESULT CALLBACK ignoreEscape(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
     return callOwnProcedure(edit, msg, wParam, lParam);
 }
 
+// A group box paints its border and caption only, and the form, which clips its children, paints nothing under
+// it: what lies inside would stay as the screen left it (black on a fresh one). It takes the background its
+// form gives static controls; WS_CLIPSIBLINGS keeps that off the controls laid over it.
+LRESULT CALLBACK fillGroupBox(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_ERASEBKGND) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        const auto brush = reinterpret_cast<HBRUSH>(
+            ::SendMessageA(::GetParent(frame), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(frame)));
+        RECT r;
+        ::GetClientRect(frame, &r);
+        ::FillRect(dc, &r, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    return callOwnProcedure(frame, msg, wParam, lParam);
+}
+
 struct ChildClass {
     const char* className;
     DWORD style;
@@ -36,7 +52,7 @@ struct ChildClass {
 ChildClass childClassFor(ControlKind kind) {
     switch (kind) {
     case ControlKind::Frame:
-        return {"BUTTON", BS_GROUPBOX, 0};
+        return {"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
     case ControlKind::Picture:
         return {"STATIC", SS_BITMAP, 0};
     case ControlKind::CheckList:
@@ -77,6 +93,37 @@ int iconPixels(int dpi) {
     return ::MulDiv(32, dpi, USER_DEFAULT_SCREEN_DPI);
 }
 
+// The bitmap resource drawn to `size`. A program of the picture's era was scaled as a whole at higher settings, so
+// the picture filled its box: here it is scaled once per DPI, smoothly (halftone averages the pixels it folds
+// together, where the default drops them), and at the size it was drawn for it is the resource pixel for pixel.
+UniqueBitmap pictureResource(int id, SIZE size) {
+    UniqueBitmap original(
+        static_cast<HBITMAP>(::LoadImageA(instance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP drawn{};
+    if (!original || ::GetObjectA(original.get(), sizeof drawn, &drawn) == 0 ||
+        (drawn.bmWidth == size.cx && drawn.bmHeight == size.cy)) {
+        return original;
+    }
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, size.cx, -size.cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap scaled(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueMemoryDc from(::CreateCompatibleDC(nullptr));
+    const UniqueMemoryDc to(::CreateCompatibleDC(nullptr));
+    if (!scaled || !from || !to) {
+        return original;
+    }
+    const HGDIOBJ fromBefore = ::SelectObject(from.get(), original.get());
+    const HGDIOBJ toBefore = ::SelectObject(to.get(), scaled.get());
+    ::SetStretchBltMode(to.get(), HALFTONE);
+    ::SetBrushOrgEx(to.get(), 0, 0, nullptr); // as HALFTONE requires after the mode is set
+    const BOOL drawnScaled =
+        ::StretchBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, drawn.bmWidth, drawn.bmHeight, SRCCOPY);
+    ::SelectObject(from.get(), fromBefore);
+    ::SelectObject(to.get(), toBefore);
+    return drawnScaled ? std::move(scaled) : std::move(original);
+}
+
 } // namespace
 
 // The control's own procedure is kept in its user data. Not the common controls' subclassing: under Wine that looks
@@ -106,12 +153,7 @@ HICON iconResource(int id, int size) {
     return icon;
 }
 
-RECT controlRect(const ControlSpec& spec, const ControlResources& resources, POINT corner, int dpi) {
-    BITMAP picture{};
-    if (spec.kind == ControlKind::Picture && ::GetObjectA(resources.picture.get(), sizeof picture, &picture) != 0) {
-        // A static control would stretch the picture to its own size.
-        return {corner.x, corner.y, corner.x + picture.bmWidth, corner.y + picture.bmHeight};
-    }
+RECT controlRect(const ControlSpec& spec, POINT corner, int dpi) {
     const int height = spec.kind == ControlKind::Line ? ::MulDiv(spec.linePixels, dpi, USER_DEFAULT_SCREEN_DPI)
                                                       : twipsToPixels(spec.rect.height, dpi);
     return {corner.x, corner.y, corner.x + twipsToPixels(spec.rect.width, dpi), corner.y + height};
@@ -124,15 +166,11 @@ HWND createControl(HWND form, const ControlSpec& spec, POINT corner, int dpi, Co
     } else if (spec.kind == ControlKind::Line && spec.foreground != nullptr) {
         resources.brush.reset(::CreateSolidBrush(colorOf(*spec.foreground)));
     }
-    if (spec.kind == ControlKind::Picture && spec.image != 0) {
-        resources.picture.reset(static_cast<HBITMAP>(
-            ::LoadImageA(instance(), MAKEINTRESOURCEA(spec.image), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    }
     const ChildClass cls = childClassFor(spec.kind);
     const std::string text(spec.text);
     const DWORD style = WS_CHILD | cls.style | (spec.visible ? WS_VISIBLE : 0);
     // Made where the layout puts it: a control moved after it is made does much of its work twice.
-    const RECT r = controlRect(spec, resources, corner, dpi);
+    const RECT r = controlRect(spec, corner, dpi);
     const HWND child = ::CreateWindowExA(cls.exStyle, cls.className, text.c_str(), style, r.left, r.top,
                                          r.right - r.left, r.bottom - r.top, form,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance(), nullptr);
@@ -140,9 +178,6 @@ HWND createControl(HWND form, const ControlSpec& spec, POINT corner, int dpi, Co
         return nullptr;
     }
     switch (spec.kind) {
-    case ControlKind::Picture:
-        ::SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(resources.picture.get()));
-        break;
     case ControlKind::CheckList: {
         ListView_SetExtendedListViewStyle(child, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
         LVCOLUMNA column{};
@@ -151,6 +186,9 @@ HWND createControl(HWND form, const ControlSpec& spec, POINT corner, int dpi, Co
         ::SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
         break;
     }
+    case ControlKind::Frame:
+        (void)addControlFilter(child, fillGroupBox);
+        break;
     case ControlKind::TextBox:
         ::SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
         (void)addControlFilter(child, ignoreEscape);
@@ -172,6 +210,13 @@ void fitControlToDpi(HWND control, const ControlSpec& spec, ControlResources& re
     if (spec.kind == ControlKind::IconPicture) {
         ::SendMessageA(control, STM_SETIMAGE, IMAGE_ICON,
                        reinterpret_cast<LPARAM>(iconResource(spec.image, iconPixels(dpi))));
+    }
+    if (spec.kind == ControlKind::Picture && spec.image != 0) {
+        UniqueBitmap next =
+            pictureResource(spec.image, {twipsToPixels(spec.rect.width, dpi), twipsToPixels(spec.rect.height, dpi)});
+        ::SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(next.get()));
+        // The control showed the old picture until now.
+        resources.picture = std::move(next);
     }
     if (isDecoration(spec.kind)) {
         return;

@@ -19,13 +19,13 @@ struct ControlResources {
     FontSpec fontSpec;      // as the table or setControlFont gives it
     UniqueFont font;        // for the current DPI
     UniqueBrush brush;      // its background, or a line's colour
-    UniqueBitmap picture;   // a Picture's bitmap
+    UniqueBitmap picture;   // a Picture's bitmap, drawn to the size of its box at the current DPI
     UniqueImageList images; // a GraphicButton's icon at the current DPI
 };
 
 // Where the control lies at the given DPI, its top-left corner at `corner` (pixels in the form's client area): a
-// picture keeps its natural size at every DPI, a line's thickness is in pixels at 96 DPI, every other size in twips.
-RECT controlRect(const ControlSpec& spec, const ControlResources& resources, POINT corner, int dpi);
+// line's thickness is in pixels at 96 DPI, every other size in twips.
+RECT controlRect(const ControlSpec& spec, POINT corner, int dpi);
 
 // Makes the control's child window where controlRect puts it, with what its kind needs from the start; nullptr
 // when the system refuses.

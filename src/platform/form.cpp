@@ -278,7 +278,7 @@ void Form::applyLayout() {
     for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
         const ControlSpec& c = spec_.controls[i];
         const HWND child = control(c.id);
-        const RECT r = controlRect(c, resources_[i], corner(c), dpi_);
+        const RECT r = controlRect(c, corner(c), dpi_);
         ::MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
         fitControlToDpi(child, c, resources_[i], dpi_);
     }

@@ -58,6 +58,12 @@ using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDelete
 using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
+};
+// Device contexts from CreateCompatibleDC only; those of windows are released, not deleted.
+using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
 struct ImageListDestroyer {
     void operator()(HIMAGELIST l) const noexcept { ::ImageList_Destroy(l); }
 };

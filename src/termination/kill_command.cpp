@@ -99,6 +99,17 @@ std::optional<std::string> verdictLine(std::string_view fileText) {
     return std::string(fileText.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
+// The tool ends its summary with "; N closed when asked, M forced". The task's name stands earlier on the line and
+// may hold anything, so the last such part is the tool's.
+std::string closingOf(std::string_view fileText) {
+    const std::string_view summary = fileText.substr(0, fileText.find_first_of("\r\n"));
+    const std::size_t part = summary.rfind("; ");
+    if (part == std::string_view::npos || !summary.ends_with(" forced")) {
+        return {};
+    }
+    return std::string(summary.substr(part + 2));
+}
+
 std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks) {
     if (tasks.empty()) {
         return {};

@@ -64,6 +64,10 @@ Verdict judge(std::string_view line);
 // The second line of the result file, once the file holds two lines (the second one may lack its break).
 std::optional<std::string> verdictLine(std::string_view fileText);
 
+// How the processes that the tool ended went, from its summary line (line 1): "1 closed when asked, 2 forced". Empty
+// when it asked none to close, and so forced every one.
+std::string closingOf(std::string_view fileText);
+
 // A task that the run could not confirm as terminated, and why.
 struct Unconfirmed {
     std::string task;

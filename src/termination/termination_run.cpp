@@ -441,7 +441,8 @@ TaskRecord TerminationRun::killTask(const std::string& task) {
         checkStillWanted();
         TaskRecord handled = mayStillRun(task, line ? *line : "the kill tool ended without a verdict");
         if (line && judge(*line) != Verdict::Unrecognised) {
-            handled = {task, judge(*line) == Verdict::Killed ? TaskOutcome::Terminated : TaskOutcome::NotRunning, {}};
+            handled = judge(*line) == Verdict::Killed ? TaskRecord{task, TaskOutcome::Terminated, closingOf(*text)}
+                                                      : TaskRecord{task, TaskOutcome::NotRunning, {}};
         }
         doEvents();
         checkStillWanted();

@@ -80,6 +80,16 @@ TEST(KillCommand, VerdictLineIsTheSecondLine) {
     EXPECT_FALSE(verdictLine("summary only\r\n"));
 }
 
+TEST(KillCommand, ClosingIsTheSummarysLastPartWhateverTheName) {
+    EXPECT_EQ(closingOf("endprocx: \"cv; 9 forced\": 2 running, 2 terminated; 1 closed when asked, 1 forced\r\n"
+                        "Process \"cv; 9 forced\": 2 of 2 Killed\r\n"),
+              "1 closed when asked, 1 forced");
+    EXPECT_EQ(
+        closingOf("endprocx: \"cv; 9 forced\": 1 running, 1 terminated\r\nProcess \"cv; 9 forced\": 1 of 1 Killed"),
+        "");
+    EXPECT_EQ(closingOf(""), "");
+}
+
 TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
     EXPECT_FALSE(promptDisabledBy({}, {}));
     EXPECT_FALSE(promptDisabledBy(0, 0));

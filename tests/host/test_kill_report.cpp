@@ -175,6 +175,13 @@ TEST(ReportFor, SaysHowManyAndWhyNot) {
               "Process \"cv.exe\": 5 of 7 not terminated (protected 1, access denied 3, still running 1)");
     EXPECT_NE(partial.line1.find("7 running, 2 terminated, 5 not terminated"), std::string::npos) << partial.line1;
     EXPECT_EQ(reportFor("cv.exe", {.ended = 3}).line2, "Process \"cv.exe\": 3 of 3 Killed");
+
+    // Closing is told only where windows were asked to close; the verdict line stays as it was.
+    const Report closed = reportFor("cv.exe", {.ended = 3, .askedToClose = 2, .closed = 1});
+    EXPECT_EQ(closed.line1, "endprocx: \"cv.exe\": 3 running, 3 terminated; 1 closed when asked, 2 forced");
+    EXPECT_EQ(closed.line2, "Process \"cv.exe\": 3 of 3 Killed");
+    EXPECT_TRUE(reportFor("cv.exe", {.ended = 1, .stillRunning = 1, .askedToClose = 1})
+                    .line1.ends_with("1 not terminated; 0 closed when asked, 1 forced"));
 }
 
 TEST(ReportFor, KeepsTwoLinesWhateverTheName) {

@@ -14,6 +14,7 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                            false,
                            "",
                            {{"cvagent.exe", TaskOutcome::Terminated, ""},
+                            {"cvwin.exe", TaskOutcome::Terminated, "1 closed when asked, 2 forced"},
                             {"cvmail.exe", TaskOutcome::NotRunning, ""},
                             {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"},
                             {"cv*.exe", TaskOutcome::Unusable, "holds the wildcard *"}},
@@ -26,6 +27,7 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                                        "mode:        interactive\r\n"
                                        "result file: (none)\r\n"
                                        "task cvagent.exe: terminated\r\n"
+                                       "task cvwin.exe: terminated (1 closed when asked, 2 forced)\r\n"
                                        "task cvmail.exe: not running\r\n"
                                        "task (empty name): may still be running (no verdict\r\n"
                                        "             from the tool)\r\n"

@@ -1,5 +1,6 @@
 #include "app/app_info.h"
 #include "app/startup.h"
+#include "app/usage.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,20 @@ TEST(Startup, StartAndCheckArgumentsAreTheWordAloneInAnyCase) {
     EXPECT_TRUE(isStartArgument("StArT"));
     for (const char* other : {"", "   ", "/start", "start now", "starts", "-START", "\tSTART", "STAR"}) {
         EXPECT_FALSE(isStartArgument(other)) << '"' << other << '"';
+    }
+}
+
+TEST(Startup, HelpIsAskedForBySlashOrDashQuestionMarkOrSlashHelp) {
+    for (const char* ask : {"/?", "-?", "  /?  ", "/help", "/HELP", " /Help "}) {
+        EXPECT_TRUE(isHelpArgument(ask)) << '"' << ask << '"';
+    }
+    for (const char* other : {"", "?", "/", "/??", "/? START", "START /?", "help", "-help", "/helps", "\t/?"}) {
+        EXPECT_FALSE(isHelpArgument(other)) << '"' << other << '"';
+    }
+    const std::string usage = usageText("C:\\Users\\Zo\xC3\xAB\\AppData\\Local\\Quellary\\quellary.log");
+    for (const char* part : {"START ", "CHECK ", "\r\n0  ", "\r\n1  ", "\r\n2  ", "\r\n3  ",
+                             "\r\nC:\\Users\\Zo\xC3\xAB\\AppData\\Local\\Quellary\\quellary.log"}) {
+        EXPECT_NE(usage.find(part), std::string::npos) << part;
     }
 }
 

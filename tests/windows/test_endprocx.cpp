@@ -299,6 +299,32 @@ TEST_F(EndprocxTest, EndsATaskWhateverTheCaseOfItsName) {
     RecordProperty("kill_through_cmd_ms", static_cast<int>(run.ms));
 }
 
+// A window that saves on close has saved before it is gone, and one that never answers costs at most the bound of
+// 2 s; a windowless process of the name is ended as before.
+TEST_F(EndprocxTest, WindowsAreAskedToCloseFirstAndWhatDoesNotIsForcedWithinTheBound) {
+    const std::string saving = dir_ + "saving.txt";
+    const std::string hung = dir_ + "hung.txt";
+    const std::size_t tasks[] = {startTask("cvwin.exe", "/window " + saving), startTask("cvwin.exe", "/hung " + hung),
+                                 startTask("cvwin.exe")};
+    const auto shown = [&] { return readAll(saving) == "shown" && readAll(hung) == "shown"; };
+    for (int wait = 0; wait < 500 && !shown(); ++wait) {
+        ::Sleep(20);
+    }
+    ASSERT_TRUE(shown());
+    const KillRun run = killThroughCmd("cvwin.exe");
+    EXPECT_TRUE(hasVerdict(run, "Killed"));
+    EXPECT_NE(run.output.find("; 1 closed when asked, 2 forced\r\nProcess \"cvwin.exe\": 3 of 3 Killed\r\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(readAll(saving), "saved");
+    EXPECT_EQ(readAll(hung), "shown");
+    EXPECT_GE(run.ms, 1900);
+    EXPECT_LT(run.ms, 4000);
+    for (const std::size_t task : tasks) {
+        EXPECT_FALSE(alive(task)) << task;
+    }
+}
+
 TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOneFile) {
     const std::size_t umlaut = startTask("cvägent.exe");
     const std::size_t dotless = startTask("cvi.exe");

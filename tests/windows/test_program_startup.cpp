@@ -77,6 +77,24 @@ TEST_F(Startup, KillToolInNeitherDirectoryNamesBoth) {
     EXPECT_EQ(program.waitForExit(), 2u);
 }
 
+TEST_F(Startup, AskedForHelpItShowsTheUsageAloneAndEndsNothing) {
+    RunningTask task(app, "cvagent.exe");
+    ASSERT_TRUE(task.started());
+    Program program(app.quellary(" /? "));
+    const HWND box = program.waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    const Box got = readMessageBox(box);
+    EXPECT_TRUE(got.prompt.starts_with("Usage: quellary.exe")) << got.prompt;
+    EXPECT_TRUE(got.prompt.ends_with("\\Quellary\\quellary.log")) << got.prompt;
+    EXPECT_EQ(got.title, "Quellary");
+    answer(box, IDOK);
+    const Program::Watched run = program.waitForExitWatching("QuellaryMain");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_FALSE(task.endsWithin(0ms));
+    EXPECT_FALSE(fileExists(app.windir() + "\\endprocx.exe")) << "no start-up check ran";
+}
+
 TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksItOrHasAnotherVersion) {
     const std::string windowsTool = app.windir() + "\\endprocx.exe";
     {
@@ -335,8 +353,8 @@ TEST_F(Startup, LaidOutInTwipsAtTheScreensDpi) {
         EXPECT_EQ(list.right - list.left, pixels(2025));
         const RECT picture = childRect(main, idImage1);
         EXPECT_EQ(picture.left, pixels(120 + 90)); // within Frame1
-        EXPECT_EQ(picture.right - picture.left, 123) << "the picture keeps its natural size";
-        EXPECT_EQ(picture.bottom - picture.top, 325);
+        EXPECT_EQ(picture.right - picture.left, pixels(1845)) << "the picture fills its box";
+        EXPECT_EQ(picture.bottom - picture.top, pixels(4875));
         ::Sleep(300);
         EXPECT_TRUE(screenshot(main, screenshotDirectory() + "\\main-ready-" + std::to_string(dpi) + "dpi.bmp"));
     }

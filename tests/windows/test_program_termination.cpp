@@ -48,19 +48,28 @@ protected:
 };
 
 TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneState) {
-    app.put("quellary.ini", taskListFile({"CvRunA.exe", "cvnone1.exe", "cv&x%y.exe", "cvnone2.exe"}));
+    app.put("quellary.ini", taskListFile({"CvRunA.exe", "cvnone1.exe", "cv&x%y.exe", "cvnone2.exe", "cvwindow.exe"}));
     RunningTask a(app, "cvruna.exe");
     RunningTask c(app, "cv&x%y.exe");
-    ASSERT_TRUE(a.started() && c.started());
+    // A task with a window holds work that it saves when it is asked to close.
+    const std::string work = app.file("work.txt");
+    RunningTask windowed(app, "cvwindow.exe", "/window " + work);
+    ASSERT_TRUE(a.started() && c.started() && windowed.started());
+    ASSERT_TRUE(waitUntil([&] { return fileExists(work) && readFile(work) == "shown"; }));
 
     Program program(app.quellary());
     const HWND main = runToDoneState(program);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(a.endsWithin(5s));
     EXPECT_TRUE(c.endsWithin(5s));
+    EXPECT_TRUE(windowed.endsWithin(5s));
+    EXPECT_EQ(readFile(work), "saved");
+    const std::string log = readFile(environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log");
+    EXPECT_NE(log.find("task cvwindow.exe: terminated (1 closed when asked, 0 forced)\r\n", log.rfind("=== run ")),
+              std::string::npos);
 
     const std::vector<ListItem> items = listItems(::GetDlgItem(main, idList1));
-    EXPECT_EQ(texts(items), (std::vector<std::string>{"CvRunA.exe", "cv&x%y.exe"}));
+    EXPECT_EQ(texts(items), (std::vector<std::string>{"CvRunA.exe", "cv&x%y.exe", "cvwindow.exe"}));
     for (const ListItem& item : items) {
         EXPECT_TRUE(item.ticked) << item.text;
     }

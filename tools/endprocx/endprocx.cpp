@@ -1,5 +1,6 @@
 // endprocx.exe: ends every running process of one image name, or started from one image file, and reports the
 // outcome in two lines.
+#include "close_windows.h"
 #include "kill_report.h"
 #include "platform/handles.h"
 #include "platform/processes.h"
@@ -39,6 +40,9 @@ UniqueHandle adopt(HANDLE h) noexcept {
 constexpr ULONGLONG processBoundMs = 5000;
 // The whole task stays well within the bound the program gives the tool (30 s).
 constexpr ULONGLONG taskBoundMs = 20000;
+// What a deployment toolkit gives a windowed program to save its work and close, for all of a task's processes
+// together: a window that never answers costs no more.
+constexpr ULONGLONG closeBoundMs = 2000;
 // A process that starts another of its own name as it dies is followed this many times; after that the tool
 // reports the newcomers as still running instead of chasing them for ever.
 constexpr int killRounds = 3;
@@ -98,21 +102,10 @@ UniqueHandle terminate(DWORD pid, KillCounts& counts) {
     return process;
 }
 
-// Waits for all of them at once, MAXIMUM_WAIT_OBJECTS at a time, until the common deadline.
 void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, KillCounts& counts) {
-    std::vector<HANDLE> raw;
-    raw.reserve(processes.size());
-    for (const UniqueHandle& p : processes) {
-        raw.push_back(p.get());
-    }
-    for (std::size_t first = 0; first < raw.size(); first += MAXIMUM_WAIT_OBJECTS) {
-        const ULONGLONG now = ::GetTickCount64();
-        const auto left = static_cast<DWORD>(now < deadline ? deadline - now : 0);
-        const auto count = static_cast<DWORD>(std::min<std::size_t>(raw.size() - first, MAXIMUM_WAIT_OBJECTS));
-        ::WaitForMultipleObjects(count, raw.data() + first, TRUE, left);
-    }
-    for (const HANDLE h : raw) {
-        ++(hasEnded(h) ? counts.ended : counts.stillRunning);
+    endprocx::awaitAll(processes, deadline);
+    for (const UniqueHandle& process : processes) {
+        ++(hasEnded(process.get()) ? counts.ended : counts.stillRunning);
     }
 }
 
@@ -120,6 +113,7 @@ Report killTask(const std::string& taskName) {
     const DWORD self = ::GetCurrentProcessId();
     const quellary::EntryMatch entry = quellary::entryMatch(quellary::wideText(taskName, CP_UTF8));
     const ULONGLONG taskDeadline = ::GetTickCount64() + taskBoundMs;
+    const ULONGLONG closeBy = ::GetTickCount64() + closeBoundMs;
     KillCounts counts;
     std::unordered_set<DWORD> handled;
     // Handles stay open to the end so that no id of an ended process can be reused and mistaken for a newcomer.
@@ -146,7 +140,7 @@ Report killTask(const std::string& taskName) {
             const auto row = rows.find(process.pid);
             return row == rows.end() ? quellary::Match::No : entry(*row->second, imageOf);
         };
-        std::vector<UniqueHandle> told;
+        std::vector<DWORD> toEnd;
         bool newcomers = false;
         for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
             if (!handled.insert(target.pid).second) {
@@ -159,13 +153,29 @@ Report killTask(const std::string& taskName) {
                 ++counts.stillRunning;
             } else if (target.kind != endprocx::TargetKind::kill) {
                 ++counts.refused;
-            } else if (UniqueHandle process = terminate(target.pid, counts)) {
-                told.push_back(std::move(process));
+            } else {
+                toEnd.push_back(target.pid);
             }
         }
         if (!newcomers) {
             break;
         }
+        // Windowless processes are ended at once, while those asked to close take their time.
+        endprocx::CloseRequest closing = endprocx::askToClose(toEnd);
+        std::vector<UniqueHandle> told;
+        const auto force = [&](DWORD pid) {
+            if (UniqueHandle process = terminate(pid, counts)) {
+                told.push_back(std::move(process));
+            }
+        };
+        std::for_each(closing.windowless.begin(), closing.windowless.end(), force);
+        const std::vector<DWORD> unclosed = endprocx::awaitClosing(closing, closeBy);
+        const auto closed = static_cast<int>(closing.asked.size() - unclosed.size());
+        counts.askedToClose += static_cast<int>(closing.asked.size());
+        counts.closed += closed;
+        counts.ended += closed;
+        std::for_each(unclosed.begin(), unclosed.end(), force);
+        std::move(closing.askedProcesses.begin(), closing.askedProcesses.end(), std::back_inserter(held));
         awaitEnd(told, std::min(::GetTickCount64() + processBoundMs, taskDeadline), counts);
         std::move(told.begin(), told.end(), std::back_inserter(held));
     }

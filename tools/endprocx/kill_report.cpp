@@ -139,6 +139,19 @@ std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes,
     return targets;
 }
 
+namespace {
+
+// Said only where a process was asked to close: without windows every process is forced, as it always was.
+std::string closingSummary(const KillCounts& counts) {
+    if (counts.askedToClose == 0) {
+        return {};
+    }
+    return "; " + std::to_string(counts.closed) + " closed when asked, " +
+           std::to_string(counts.ended - counts.closed) + " forced";
+}
+
+} // namespace
+
 Report reportFor(std::string_view taskName, const KillCounts& counts) {
     const std::string name = quoted(taskName);
     const int found = counts.found();
@@ -147,7 +160,7 @@ Report reportFor(std::string_view taskName, const KillCounts& counts) {
     }
     const std::string total = std::to_string(found);
     if (counts.ended == found) {
-        return {"endprocx: " + name + ": " + total + " running, " + total + " terminated",
+        return {"endprocx: " + name + ": " + total + " running, " + total + " terminated" + closingSummary(counts),
                 "Process " + name + ": " + total + " of " + total + " Killed", exitDone};
     }
     const int left = found - counts.ended;
@@ -163,7 +176,7 @@ Report reportFor(std::string_view taskName, const KillCounts& counts) {
     add(counts.failed, "error");
     // The closing parenthesis keeps the line from ever ending in one of the two verdict words.
     return {"endprocx: " + name + ": " + total + " running, " + std::to_string(counts.ended) + " terminated, " +
-                std::to_string(left) + " not terminated",
+                std::to_string(left) + " not terminated" + closingSummary(counts),
             "Process " + name + ": " + std::to_string(left) + " of " + total + " not terminated (" + reasons + ")",
             exitNotTerminated};
 }

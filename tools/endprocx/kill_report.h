@@ -55,6 +55,10 @@ struct KillCounts {
     int denied = 0;       // the system refused access
     int stillRunning = 0; // terminated but not gone within the wait, or started again and again
     int failed = 0;       // any other error
+    // Beside the fields above: of the processes that were to be ended, those that were asked to close their
+    // windows first, and of the ended ones, those that closed when asked (the others were forced).
+    int askedToClose = 0;
+    int closed = 0;
 
     [[nodiscard]] int found() const noexcept { return ended + refused + denied + stillRunning + failed; }
 };
