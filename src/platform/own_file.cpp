@@ -73,13 +73,26 @@ std::wstring fullPath(const std::wstring& path) {
     }
 }
 
-// Whether the open file is the one that `path` names with no link followed on the way. A link on the way (a
-// folder swapped for a junction; under Wine, a Unix link, which it follows even at the name) leads elsewhere; a
-// link at the name itself is opened, and deleted, as the link.
+// Whether the open file lies, under its own name, in the folder that `path` names, wherever that folder really is
+// (a mapped drive, a folder moved through a junction, which the path's own folders may be). A link at the name
+// itself is opened, and deleted, as the link; where a link was followed anyway (Wine follows a Unix link even at
+// the name), the file reached lies elsewhere.
 bool reachedAsNamed(HANDLE file, const std::string& path) {
-    const std::wstring named = longPath(fullPath(wideText(path)));
+    const std::wstring named = fullPath(wideText(path));
+    const std::size_t slash = named.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        return false;
+    }
+    const UniqueFile folder(::CreateFileW(named.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::wstring folderReached = folder ? finalPath(folder.get()) : std::wstring();
     const std::wstring reached = finalPath(file);
-    return !named.empty() && !reached.empty() && sameFileName(reached, named);
+    if (folderReached.empty() || reached.empty()) {
+        return false;
+    }
+    const std::wstring expected =
+        folderReached + (folderReached.ends_with(L'\\') ? L"" : L"\\") + longPath(named).substr(slash + 1);
+    return sameFileName(reached, expected);
 }
 
 } // namespace

@@ -84,34 +84,64 @@ bool openToEveryone(const std::string& path) {
     return set;
 }
 
-bool makeLink(const std::string& link, const std::string& target, bool folder) {
-    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) &&
-        fileExists(link)) {
-        return true;
-    }
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
+namespace {
+
+// The Unix name of a Windows path; a drive letter's is its link in the prefix's dosdevices, beside drive_c.
+std::string unixName(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (unixName == nullptr) {
-        return false;
+    if (toUnix == nullptr) {
+        return {};
     }
-    const auto unix = [&](const std::string& path) {
-        char* name = unixName(std::wstring(path.begin(), path.end()).c_str());
-        const std::string text = name != nullptr ? name : "";
-        ::HeapFree(::GetProcessHeap(), 0, name);
-        return text;
-    };
-    std::string command = "ln -s " + unix(target) + " " + unix(link);
+    const bool drive = path.size() == 2 && path[1] == ':';
+    const std::string windowsName = drive ? "C:\\" : path;
+    char* name = toUnix(std::wstring(windowsName.begin(), windowsName.end()).c_str());
+    std::string text = name != nullptr ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    if (drive) {
+        const std::size_t devices = text.find("/dosdevices/");
+        text = (devices != std::string::npos ? text.substr(0, devices)
+                                             : text.substr(0, text.find_last_of('/', text.size() - 2))) +
+               "/dosdevices/" + path;
+    }
+    return text;
+}
+
+// Wine runs a Unix program started by its path on drive Z:.
+bool runUnix(std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION ln{};
-    if (!::CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ln)) {
+    PROCESS_INFORMATION unix{};
+    const std::string program = "Z:" + commandLine.substr(0, commandLine.find(' '));
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &unix)) {
         return false;
     }
     // Wine gives no handle to wait on for a Unix program.
-    ::CloseHandle(ln.hThread);
-    ::CloseHandle(ln.hProcess);
-    return waitUntil([&] { return fileExists(link); });
+    ::CloseHandle(unix.hThread);
+    ::CloseHandle(unix.hProcess);
+    return true;
+}
+
+} // namespace
+
+bool makeLink(const std::string& link, const std::string& target, bool folder) {
+    const bool drive = link.size() == 2 && link[1] == ':';
+    if (!drive && ::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) &&
+        fileExists(link)) {
+        return true;
+    }
+    return runUnix("/bin/ln -s \"" + unixName(target) + "\" \"" + unixName(link) + "\"") && waitUntil([&] {
+               return ::GetFileAttributesA((drive ? link + "\\" : link).c_str()) != INVALID_FILE_ATTRIBUTES;
+           });
+}
+
+void removeLink(const std::string& link) {
+    const std::string name = unixName(link);
+    if (!name.empty() && runUnix("/bin/rm -f \"" + name + "\"")) {
+        waitUntil([&] { return ::GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+    }
 }
 
 Launch standard_user::quellary(const std::string& installation, const std::string& arguments) {

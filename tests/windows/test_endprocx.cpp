@@ -1,5 +1,6 @@
 // endprocx.exe against real processes: copies of task_standin.exe under task names, ended through the command
 // interpreter the way the program starts the tool, with the verdict read back from the result file.
+#include "app_dir.h"
 #include "termination/entry_match.h"
 
 #include <windows.h>
@@ -121,7 +122,7 @@ protected:
             ::WaitForSingleObject(task.get(), 5000);
         }
         tasks_.clear();
-        removeUnixLink(dir_ + "via link");
+        driver::removeLink(dir_ + "via link");
         removeFolder(dir_ + "tasks\\");
         removeFolder(dir_);
     }
@@ -165,12 +166,6 @@ protected:
         return run("\"" + dir_ + "endprocx.exe\" " + name, out.get());
     }
 
-    // Wine runs a Unix program started by its path on drive Z:: a link made there is a folder link, or in the
-    // prefix's dosdevices a drive letter, to the programs under Wine. Returns the link's Windows name for a drive.
-    static bool unixLink(const std::string& target, const std::string& link) {
-        return runUnix("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixLinkPath(link) + "\"");
-    }
-    static void removeUnixLink(const std::string& link) { runUnix("/bin/rm -f \"" + unixLinkPath(link) + "\""); }
     // The first drive letter from Q: on that no drive has.
     static std::string freeDriveLetter() {
         for (char letter = 'q'; letter <= 'y'; ++letter) {
@@ -184,45 +179,6 @@ protected:
     std::string dir_;
 
 private:
-    static std::string unixPath(const std::string& windowsPath) {
-        using ToUnix = char*(CDECL*)(LPCWSTR);
-        const auto toUnix = reinterpret_cast<ToUnix>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        if (toUnix == nullptr) {
-            return {};
-        }
-        char* unix = toUnix(quellary::wideText(windowsPath).c_str());
-        std::string path = unix ? unix : "";
-        ::HeapFree(::GetProcessHeap(), 0, unix);
-        return path;
-    }
-    // A drive letter's link lies in dosdevices beside drive_c.
-    static std::string unixLinkPath(const std::string& link) {
-        if (link.size() == 2 && link[1] == ':') {
-            const std::string drive = unixPath("C:\\");
-            const std::size_t devices = drive.find("/dosdevices/");
-            return (devices != std::string::npos ? drive.substr(0, devices)
-                                                 : drive.substr(0, drive.find_last_of('/', drive.size() - 2))) +
-                   "/dosdevices/" + link;
-        }
-        return unixPath(link);
-    }
-    static bool runUnix(std::string commandLine) {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        const std::string program = "Z:" + commandLine.substr(0, commandLine.find(' '));
-        if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                              &pi)) {
-            return false;
-        }
-        ::WaitForSingleObject(pi.hProcess, 5000);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-        ::Sleep(200); // the exit of a Unix program is signalled before it has run to its end
-        return true;
-    }
-
     KillRun run(std::string commandLine, HANDLE stdOut) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
@@ -362,9 +318,9 @@ TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOne
 
     // One file, whichever way leads to it: a folder link and a drive letter, named in the list or started through.
     const std::string link = dir_ + "via link";
-    ASSERT_TRUE(unixLink(dir_ + "tasks", link));
+    ASSERT_TRUE(driver::makeLink(link, dir_ + "tasks", true));
     const std::string drive = freeDriveLetter();
-    ASSERT_TRUE(unixLink(dir_ + "tasks", drive)) << drive;
+    ASSERT_TRUE(driver::makeLink(drive, dir_ + "tasks", true)) << drive;
     const std::size_t linked = startTask("cvlinked.exe");
     EXPECT_TRUE(hasVerdict(killThroughCmd("\"" + link + "\\cvlinked.exe\""), "Killed"));
     EXPECT_FALSE(alive(linked));
@@ -374,7 +330,7 @@ TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOne
     const std::size_t throughLink = startTask("cvlinked.exe", {}, drive);
     EXPECT_TRUE(hasVerdict(killThroughCmd(dir_ + "tasks\\cvlinked.exe"), "Killed"));
     EXPECT_FALSE(alive(throughLink));
-    removeUnixLink(drive);
+    driver::removeLink(drive);
 }
 
 // A process that guards itself with an access list is never "not found": by its name or by its path, the tool

@@ -139,13 +139,22 @@ TEST_F(Restart, TheLockFileIsDeletedWhateverItsAttributesAndPassedOverWhereItIsM
     EXPECT_FALSE(fileExists(hidden));
     ::DeleteFileA((program + "client.exe.started").c_str());
 
-    SCOPED_TRACE("a data folder that leads elsewhere");
-    const std::string elsewhere = lockIn(dir("elsewhere"));
-    ASSERT_TRUE(driver::makeLink(app.file("linked"), app.file("elsewhere"), true));
+    SCOPED_TRACE("a data folder reached through a folder link, as a moved profile or a mapped drive is");
+    const std::string moved = lockIn(dir("moved"));
+    ASSERT_TRUE(driver::makeLink(app.file("linked"), app.file("moved"), true));
     ASSERT_TRUE(writeEntry(mainKey, nativeView, {app.file("linked") + "\\", program, "client.exe"}));
     EXPECT_EQ(restart(), RestartOutcome::Started);
-    EXPECT_TRUE(fileExists(elsewhere)) << "the deletion followed the link";
+    EXPECT_FALSE(fileExists(moved));
+    ::DeleteFileA((program + "client.exe.started").c_str());
+
+    SCOPED_TRACE("a link at the lock file's name, that leads elsewhere");
+    const std::string elsewhere = lockIn(dir("elsewhere"));
+    ASSERT_TRUE(::DeleteFileA(lockIn(data).c_str()));
+    ASSERT_TRUE(driver::makeLink(data + "~corvana.lck", elsewhere, false));
     ASSERT_TRUE(writeEntry(mainKey, nativeView, {data, program, "client.exe"}));
+    EXPECT_EQ(restart(), RestartOutcome::Started);
+    EXPECT_TRUE(fileExists(elsewhere)) << "the deletion followed the link";
+    ::DeleteFileA((data + "~corvana.lck").c_str());
     ::DeleteFileA((program + "client.exe.started").c_str());
 
     SCOPED_TRACE("missing");
