@@ -16,8 +16,7 @@ constexpr ULONG systemProcessIdInformation = 88;
 constexpr LONG statusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr LONG statusInvalidClientId = static_cast<LONG>(0xC000000B);
 
-// Part of every Windows NT, but declared only for drivers: looked up, so that the tool needs no import library
-// beyond kernel32.
+// Exported by ntdll on every Windows NT: looked up, so that the tool needs no import library for it.
 NtQuerySystemInformationFn ntQuerySystemInformation() {
     static const auto fn = [] {
         const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
