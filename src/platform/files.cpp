@@ -159,10 +159,6 @@ std::optional<std::uint64_t> fileVersion(const std::string& path) {
     return (std::uint64_t{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS;
 }
 
-bool deleteFileAt(const std::string& path) {
-    return ::DeleteFileA(path.c_str()) != 0;
-}
-
 bool updateFileInOneStep(const std::string& path, const std::function<std::string(std::string_view)>& next) noexcept {
     try {
         if (const std::size_t slash = path.find_last_of('\\'); slash != std::string::npos) {

@@ -1,4 +1,4 @@
-// Files as the program needs them: an existence test, whole-file reads and writes, copy and delete.
+// Files as the program needs them: an existence test, whole-file reads and writes, copy and version.
 #pragma once
 
 #include <windows.h>
@@ -40,8 +40,6 @@ struct FileError {
 [[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, bool replace, FileError* error = nullptr);
 // The version in the file's version resource (FILEVERSION, major in the top 16 bits); nothing without one.
 [[nodiscard]] std::optional<std::uint64_t> fileVersion(const std::string& path);
-
-[[nodiscard]] bool deleteFileAt(const std::string& path);
 
 // Replaces the file's content with `next(old content)` ("" for a file not there yet), making its folder when it
 // is missing (the folder's parent must exist). The file is replaced in one step, so that a crash leaves the old

@@ -35,7 +35,7 @@ TEST(Platform, ExistenceCountsOrdinaryAndReadOnlyFilesOnly) {
         EXPECT_FALSE(fileExists(plain)) << attribute;
     }
     ::SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(deleteFileAt(plain));
+    EXPECT_TRUE(::DeleteFileA(plain.c_str()));
     EXPECT_FALSE(fileExists(plain));
 
     const std::string folder = tempPath("folder");
