@@ -7,6 +7,23 @@ host_build=$1
 win_build=$2
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
+# Windows looks for a library beside the program before the system folder unless it is a known DLL (listed under
+# HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs), and a planted one would run with the rights of
+# whoever runs the program. The programs import known DLLs only; comctl32, whose own imports are no known DLLs,
+# they load by name once loads are kept to the system folder.
+known_dlls=(advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32 msctf
+    msvcrt normaliz nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32 shlwapi user32 wldap32
+    ws2_32)
+for program in quellary endprocx; do
+    for dll in $(x86_64-w64-mingw32-objdump -p "$win_build/bin/$program.exe" | sed -n 's/^\s*DLL Name: //p'); do
+        name=${dll,,}
+        if [[ " ${known_dlls[*]} " != *" ${name%.dll} "* ]]; then
+            echo "lint: $program.exe imports $dll, which Windows would look for beside the program first" >&2
+            exit 1
+        fi
+    done
+done
+
 # The sources a build compiles, each once.
 sources() {
     python3 - "$1/compile_commands.json" <<'PY'

@@ -18,8 +18,9 @@ enum class GuardedPart { ProgramFolder, KillTool, TaskList };
 MessageText othersMayChangeMessage(GuardedPart part, std::string_view path, const std::vector<std::string>& wrongs);
 
 // For a process with administrator rights: the box that refuses the run where anybody but SYSTEM, Administrators,
-// TrustedInstaller or the process's own user may change the part at `path`, or where its owner and access list
-// cannot be read. Nothing where the part is closed to others, and always nothing for a standard user.
+// TrustedInstaller or the process's own user may change the part at `path`, or replace it through a folder above it
+// up to its volume's root (as its final path runs), or where an owner and access list cannot be read. Nothing where
+// the part is closed to others, and always nothing for a standard user.
 [[nodiscard]] std::optional<MessageText> refusalFor(GuardedPart part, const std::string& path);
 
 } // namespace quellary

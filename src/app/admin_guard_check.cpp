@@ -2,7 +2,19 @@
 
 #include "platform/security.h"
 
+#include <set>
+
 namespace quellary {
+
+namespace {
+
+std::vector<std::string> wrongsOf(const std::optional<Protection>& protection, const FileError& error,
+                                  std::vector<std::string> (*rule)(const Protection&)) {
+    return protection ? rule(*protection)
+                      : std::vector<std::string>{"its owner and access list could not be read: " + error.description};
+}
+
+} // namespace
 
 std::optional<MessageText> refusalFor(GuardedPart part, const std::string& path) {
     static const bool administrator = hasAdministratorRights();
@@ -10,11 +22,26 @@ std::optional<MessageText> refusalFor(GuardedPart part, const std::string& path)
         return std::nullopt;
     }
     FileError error;
-    const std::optional<Protection> protection = protectionOf(path, &error);
-    const std::vector<std::string> wrongs =
-        protection ? othersMayChange(*protection)
-                   : std::vector<std::string>{"its owner and access list could not be read: " + error.description};
+    std::string finalPath;
+    const std::optional<Protection> protection = protectionOf(path, &error, &finalPath);
+    std::vector<std::string> wrongs = wrongsOf(protection, error, othersMayChange);
+    // Whoever may replace a folder above it may replace it, wherever the path leads. The parts share their folders,
+    // and a folder found closed, with every one above it, is not read again.
+    static std::set<std::string> closed;
+    const std::vector<std::string> above = foldersAbove(finalPath);
+    for (const std::string& folder : above) {
+        if (closed.contains(folder)) {
+            break;
+        }
+        FileError folderError;
+        for (const std::string& wrong :
+             wrongsOf(protectionOf(folder, &folderError), folderError, othersMayReplaceWhatItHolds)) {
+            wrongs.push_back(folder + ": " + wrong);
+        }
+    }
     if (wrongs.empty()) {
+        closed.insert(finalPath);
+        closed.insert(above.begin(), above.end());
         return std::nullopt;
     }
     return othersMayChangeMessage(part, path, wrongs);

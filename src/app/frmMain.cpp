@@ -1,11 +1,11 @@
 #include "app/frmMain.h"
 
-#include "app/admin_guard.h"
 #include "program/app_info.h"
 #include "app/frmMain_layout.h"
 #include "app/run_log.h"
 #include "program/Module1.h"
 #include "app/startup.h"
+#include "app/startup_step.h"
 #include "app/task_list.h"
 #include "platform/files.h"
 #include "platform/program.h"
@@ -54,11 +54,6 @@ void frmMain::quit(int exitCode, std::string_view why) {
     exitProgram(exitCode, startup_.unattended ? &startup_ : nullptr, why);
 }
 
-void frmMain::fail(const MessageText& message, UINT icon) {
-    messageBox(message.prompt, message.title, MB_OK | icon);
-    quit(exitNotCarriedOut, message.prompt);
-}
-
 CheckList frmMain::list1() const {
     return CheckList(control(idList1));
 }
@@ -71,37 +66,30 @@ void frmMain::load() {
     stampRunRecord(startup_);
     startup_.programPath = executablePath();
     startup_.taskListPath = taskListPath();
-    startup_.check = isCheckArgument(argumentText());
-    startup_.unattended = startup_.check || isStartArgument(argumentText());
+    const Mode mode = modeFor(argumentText());
+    startup_.check = mode == Mode::Check;
+    startup_.unattended = isUnattended(mode);
 
     centerOnScreen();
     setCaption(mainCaption());
-    refuseWhatOthersMayChange(GuardedPart::ProgramFolder, executableDirectory());
-    placeKillTool(withTrailingBackslash(executableDirectory()));
-    refuseWhatOthersMayChange(GuardedPart::KillTool, killToolDirectory_ + std::string(killToolName));
-
-    const std::string taskListPath = frmMain::taskListPath();
-    if (!fileExists(taskListPath)) {
-        const MessageText ask = createTaskListMessage();
-        if (messageBox(ask.prompt, ask.title, MB_YESNO) == IDNO) {
-            quit(exitNotCarriedOut, "no task list file, and none was to be created");
+    const StartupOutcome outcome = startUp(mode, startup_.taskListPath, [](const MessageText& ask) {
+        return messageBox(ask.prompt, ask.title, MB_YESNO) != IDNO;
+    });
+    if (const std::optional<StartupRefusal>& refusal = outcome.refusal) {
+        if (!refusal->message.prompt.empty()) {
+            messageBox(refusal->message.prompt, refusal->message.title, MB_OK | (refusal->critical ? MB_ICONHAND : 0));
         }
-        FileError error;
-        if (!writeNewFile(taskListPath, defaultTaskListText(), &error)) {
-            fail(taskListNotCreatedMessage(taskListPath, error.description));
-        }
+        quit(exitNotCarriedOut, refusal->why);
     }
-    refuseWhatOthersMayChange(GuardedPart::TaskList, taskListPath);
-    fillTaskList(taskListPath);
+    killToolDirectory_ = outcome.killToolDirectory;
+    killToolInWindowsDirectory_ = outcome.killToolInWindowsDirectory;
+    osFamily_ = outcome.osFamily;
+    CheckList list = list1();
+    list.appendTicked(outcome.entries);
+    list.setCurrent(0);
     // After the filling: the tip watches the list through the common controls' subclassing, which under Wine costs
     // a round trip to the server for every message the list gets.
     addToolTip();
-
-    const int code = platformCode();
-    if (code == unidentifiedPlatformCode) {
-        fail(unidentifiedOsMessage());
-    }
-    osFamily_ = osFamilyFor(code);
 
     if (startup_.check) {
         checkClient();
@@ -124,63 +112,6 @@ void frmMain::centerOnScreen() {
     const int height = r.bottom - r.top;
     ::SetWindowPos(hwnd(), nullptr, ::GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
                    ::GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void frmMain::placeKillTool(const std::string& applicationDirectory) {
-    const std::string name(killToolName);
-    // One copy at most: if the copy cannot be found where it was made, or cannot be made at all (a
-    // standard user may not write into the Windows directory), the tool runs where it already is.
-    bool copied = false;
-    for (;;) {
-        const std::optional<std::string> windir = environmentVariable("windir");
-        if (!windir || windir->empty()) {
-            fail(windirMissingMessage(), MB_ICONHAND);
-        }
-        const std::string windowsDirectory = withTrailingBackslash(*windir);
-        // A copy that another version left there would judge this version's runs by its own rules: it is
-        // replaced where it may be, and passed over where it may not.
-        const bool inWindowsDirectory = fileExists(windowsDirectory + name);
-        if (inWindowsDirectory && fileVersion(windowsDirectory + name) == ownVersion) {
-            killToolDirectory_ = windowsDirectory;
-            killToolInWindowsDirectory_ = true;
-            return;
-        }
-        if (!fileExists(applicationDirectory + name)) {
-            fail(killToolMissingMessage(windowsDirectory, applicationDirectory));
-        }
-        // Copied into the Windows directory, the tool would run in every later run, whoever started it.
-        refuseWhatOthersMayChange(GuardedPart::KillTool, applicationDirectory + name);
-        if (copied || !copyFileTo(applicationDirectory + name, windowsDirectory + name, inWindowsDirectory)) {
-            killToolDirectory_ = applicationDirectory;
-            return;
-        }
-        copied = true;
-    }
-}
-
-void frmMain::refuseWhatOthersMayChange(GuardedPart part, const std::string& path) {
-    if (const std::optional<MessageText> refusal = refusalFor(part, path)) {
-        fail(*refusal);
-    }
-}
-
-void frmMain::fillTaskList(const std::string& taskListPath) {
-    FileError error;
-    const std::optional<std::string> text = readTextFile(taskListPath, &error);
-    if (!text) {
-        fail(taskListUnreadableMessage(taskListPath, error.description));
-    }
-    if (text->find('\0') != std::string::npos) {
-        fail(taskListNotTextMessage(taskListPath));
-    }
-    const TaskList tasks = readTaskList(*text);
-    if (const std::optional<MessageText> problem =
-            taskListProblem(taskListPath, tasks.itemCount, tasks.entries.size())) {
-        fail(*problem);
-    }
-    CheckList list = list1();
-    list.appendTicked(tasks.entries);
-    list.setCurrent(0);
 }
 
 void frmMain::addToolTip() {

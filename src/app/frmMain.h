@@ -1,4 +1,4 @@
-// The main window: start-up checks, the task check-list and the four commands.
+// The main window: it shows what the start-up decided, holds the task check-list and answers the four commands.
 #pragma once
 
 #include "program/run_record.h"
@@ -14,8 +14,6 @@ class frmAbout;
 class TerminationRun;
 struct RunOutcome;
 struct RunSettings;
-struct MessageText;
-enum class GuardedPart;
 
 class frmMain final : public Form {
 public:
@@ -31,7 +29,6 @@ public:
 
     [[nodiscard]] CheckList list1() const;
 
-    // The task list file: its name in the application directory.
     [[nodiscard]] static std::string taskListPath();
 
     void cmdStart_Click();
@@ -54,12 +51,7 @@ private:
     void showDoneState();
     // Ends the program as the run ended: its box, if it has one, then its exit code.
     [[noreturn]] void endAsTheRunEnded(const RunOutcome& outcome);
-    [[noreturn]] void fail(const MessageText& message, UINT icon = 0);
     void centerOnScreen();
-    // Ends the start-up of a run with administrator rights where others may change the part.
-    void refuseWhatOthersMayChange(GuardedPart part, const std::string& path);
-    void placeKillTool(const std::string& applicationDirectory);
-    void fillTaskList(const std::string& taskListPath);
     void addToolTip();
 
     frmHowTo& howTo_;

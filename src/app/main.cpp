@@ -4,6 +4,7 @@
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "app/usage.h"
+#include "platform/common_controls.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/program.h"
@@ -12,8 +13,6 @@
 #include "termination/current_item.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
-
-#include <commctrl.h>
 
 #include <exception>
 #include <string>
@@ -45,22 +44,23 @@ frmMain& mainWindow() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // A library planted beside the program must not run with its rights: every library loaded from here on, by us
+    // or by the system's own libraries on our behalf, comes from the system folder alone.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
-    // Session 0's desktop is seen by nobody: not even the usage box waits there.
-    if (!boxesCanBeSeen(isStartArgument(argumentText()) || isCheckArgument(argumentText()), windowStationIsVisible(),
-                        runsInSessionZero())) {
+    const Mode mode = modeFor(argumentText());
+    if (!boxesCanBeSeen(mode, windowStationIsVisible(), runsInSessionZero())) {
         keepBoxesUnseen();
     }
     // Asked how to use it, the program does nothing else: no check, no window of its own, no record.
-    if (isHelpArgument(argumentText())) {
+    if (mode == Mode::Help) {
         messageBox(usageText(runLogPath().value_or("%LOCALAPPDATA%\\Quellary\\quellary.log")));
         endProgram(exitDone);
     }
     // An administrator's elevated run looks at other users' processes only with the privilege enabled.
     (void)enableDebugPrivilege();
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    (void)initCommonControls(ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES);
 
     frmMain& main = mainWindow();
 

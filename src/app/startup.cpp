@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/usage.h"
 #include "program/app_info.h"
 #include "termination/kill_command.h"
 
@@ -41,8 +42,41 @@ bool isCheckArgument(std::string_view argumentText) {
     return isArgument(argumentText, "CHECK");
 }
 
-bool boxesCanBeSeen(bool unattended, bool windowStationVisible, bool inSessionZero) {
-    return !inSessionZero && (!unattended || windowStationVisible);
+Mode modeFor(std::string_view argumentText) {
+    return isStartArgument(argumentText)   ? Mode::Start
+           : isCheckArgument(argumentText) ? Mode::Check
+           : isHelpArgument(argumentText)  ? Mode::Help
+                                           : Mode::Window;
+}
+
+bool boxesCanBeSeen(Mode mode, bool windowStationVisible, bool inSessionZero) {
+    return mode != Mode::Check && !inSessionZero && (mode != Mode::Start || windowStationVisible);
+}
+
+KillToolPlacement placeKillTool(Mode mode, const KillToolFacts& facts) {
+    using Step = KillToolPlacement::Step;
+    KillToolPlacement placement;
+    if (!facts.windir || facts.windir->empty()) {
+        placement.refusal = windirMissingMessage();
+        placement.critical = true;
+        return placement;
+    }
+    placement.windowsDirectory = withTrailingBackslash(*facts.windir);
+    if (facts.inWindowsDirectory && (facts.windowsCopyIsOurs || !facts.inApplicationDirectory)) {
+        placement.step = Step::RunFromWindowsDirectory;
+    } else if (!facts.inApplicationDirectory) {
+        placement.refusal = killToolMissingMessage(placement.windowsDirectory, facts.applicationDirectory);
+    } else if (mode == Mode::Check || facts.copied) {
+        placement.step = Step::RunFromApplicationDirectory;
+    } else {
+        placement.step = Step::Copy;
+        placement.replace = facts.inWindowsDirectory;
+    }
+    return placement;
+}
+
+TaskListStep taskListStep(Mode mode, bool taskListExists) {
+    return taskListExists ? TaskListStep::Read : mode == Mode::Check ? TaskListStep::Refuse : TaskListStep::Ask;
 }
 
 std::string osFamilyFor(int platformCode) {

@@ -228,8 +228,8 @@ void fitControlToDpi(HWND control, const ControlSpec& spec, ControlResources& re
     }
     if (spec.kind == ControlKind::GraphicButton) {
         const int size = iconPixels(dpi);
-        UniqueImageList next(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
-        ::ImageList_AddIcon(next.get(), iconResource(spec.image, size));
+        UniqueImageList next(imageListCreate(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
+        imageListAddIcon(next.get(), iconResource(spec.image, size));
         BUTTON_IMAGELIST images{next.get(), {0, 2, 0, 0}, BUTTON_IMAGELIST_ALIGN_TOP};
         // Only common controls 6 put the picture above the caption; older ones get it beside.
         if (!::SendMessageA(control, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images))) {

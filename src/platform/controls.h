@@ -1,6 +1,7 @@
 // The control kinds of the window designs: the child window each becomes, and what each owns and does beyond it.
 #pragma once
 
+#include "platform/common_controls.h"
 #include "platform/handles.h"
 #include "platform/layout.h"
 

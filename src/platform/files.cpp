@@ -1,11 +1,12 @@
 #include "platform/files.h"
 
-#include <vector>
-
 #include "platform/code_page.h"
 #include "platform/handles.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
+#include <vector>
 
 namespace quellary {
 
@@ -146,17 +147,33 @@ bool copyFileTo(const std::string& from, const std::string& to, bool replace, Fi
     return true;
 }
 
-std::optional<std::uint64_t> fileVersion(const std::string& path) {
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    std::vector<char> info(size);
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (size == 0 || !::GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
-        !::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed) {
-        return std::nullopt;
+bool sameFileContents(const std::string& a, const std::string& b) {
+    const auto open = [](const std::string& path) {
+        return UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    };
+    const UniqueFile first = open(a);
+    const UniqueFile second = open(b);
+    LARGE_INTEGER firstSize{};
+    LARGE_INTEGER secondSize{};
+    if (!first || !second || !::GetFileSizeEx(first.get(), &firstSize) || !::GetFileSizeEx(second.get(), &secondSize) ||
+        firstSize.QuadPart != secondSize.QuadPart) {
+        return false;
     }
-    return (std::uint64_t{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS;
+    std::vector<char> firstPart(65536);
+    std::vector<char> secondPart(firstPart.size());
+    for (LONGLONG left = firstSize.QuadPart; left > 0;) {
+        const auto want = static_cast<DWORD>(std::min<LONGLONG>(left, static_cast<LONGLONG>(firstPart.size())));
+        DWORD firstRead = 0;
+        DWORD secondRead = 0;
+        if (!::ReadFile(first.get(), firstPart.data(), want, &firstRead, nullptr) ||
+            !::ReadFile(second.get(), secondPart.data(), want, &secondRead, nullptr) || firstRead != want ||
+            secondRead != want || std::memcmp(firstPart.data(), secondPart.data(), want) != 0) {
+            return false;
+        }
+        left -= want;
+    }
+    return true;
 }
 
 bool updateFileInOneStep(const std::string& path, const std::function<std::string(std::string_view)>& next) noexcept {

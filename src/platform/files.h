@@ -38,8 +38,8 @@ struct FileError {
 
 // `replace`: over an ordinary file already there; otherwise only where no file of that name is.
 [[nodiscard]] bool copyFileTo(const std::string& from, const std::string& to, bool replace, FileError* error = nullptr);
-// The version in the file's version resource (FILEVERSION, major in the top 16 bits); nothing without one.
-[[nodiscard]] std::optional<std::uint64_t> fileVersion(const std::string& path);
+// True when both files can be read and hold the same bytes.
+[[nodiscard]] bool sameFileContents(const std::string& a, const std::string& b);
 
 // Replaces the file's content with `next(old content)` ("" for a file not there yet), making its folder when it
 // is missing (the folder's parent must exist). The file is replaced in one step, so that a crash leaves the old

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <memory>
 #include <type_traits>
@@ -63,11 +62,6 @@ struct MemoryDcDeleter {
 };
 // Device contexts from CreateCompatibleDC only; those of windows are released, not deleted.
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-
-struct ImageListDestroyer {
-    void operator()(HIMAGELIST l) const noexcept { ::ImageList_Destroy(l); }
-};
-using UniqueImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
 
 struct LocalMemoryFreer {
     void operator()(void* memory) const noexcept { ::LocalFree(memory); }

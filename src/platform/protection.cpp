@@ -79,4 +79,50 @@ std::vector<std::string> othersMayChange(const Protection& protection) {
     return lines;
 }
 
+std::vector<std::string> othersMayReplaceWhatItHolds(const Protection& folder) {
+    constexpr std::uint32_t replacing =
+        rights::deleteChild | rights::deleteObject | rights::writeAccessList | rights::writeOwner;
+    Protection narrowed = folder;
+    for (Grant& grant : narrowed.grants) {
+        grant.rights = ((grant.rights & rights::genericAll) != 0 ? ~std::uint32_t{0} : grant.rights) & replacing;
+    }
+    return othersMayChange(narrowed);
+}
+
+std::string readablePath(std::string_view finalPath) {
+    if (finalPath.starts_with("\\\\?\\UNC\\")) {
+        return "\\\\" + std::string(finalPath.substr(8));
+    }
+    if (finalPath.starts_with("\\\\?\\")) {
+        return std::string(finalPath.substr(4));
+    }
+    return std::string(finalPath);
+}
+
+std::vector<std::string> foldersAbove(std::string_view path) {
+    // The root's length with its backslash: "C:\" or "\\server\share\".
+    std::size_t root = 0;
+    if (path.starts_with("\\\\")) {
+        const std::size_t server = path.find('\\', 2);
+        const std::size_t share = server == std::string_view::npos ? server : path.find('\\', server + 1);
+        root = share == std::string_view::npos ? path.size() : share + 1;
+    } else if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+        root = 3;
+    }
+    std::vector<std::string> folders;
+    std::string_view rest = path;
+    while (root != 0 && rest.size() > root) {
+        while (rest.size() > root && rest.back() == '\\') {
+            rest.remove_suffix(1);
+        }
+        const std::size_t slash = rest.find_last_of('\\');
+        if (rest.size() <= root || slash == std::string_view::npos) {
+            break;
+        }
+        rest = rest.substr(0, std::max(slash, root));
+        folders.emplace_back(rest);
+    }
+    return folders;
+}
+
 } // namespace quellary

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quellary {
@@ -44,5 +45,18 @@ inline constexpr std::uint32_t genericWrite = 0x40000000;
 // object, one line per account ("Everyone may write it and delete it"); empty when nobody else may change it.
 // Denying entries are not weighed: they make a refusal stricter at most.
 [[nodiscard]] std::vector<std::string> othersMayChange(const Protection& protection);
+
+// The same for a folder above the object: only what lets an account take the object away or put another in its place
+// (delete or rename the folder or what it holds, change its access list, take it over). Adding files or folders
+// beside the object changes nothing of it.
+[[nodiscard]] std::vector<std::string> othersMayReplaceWhatItHolds(const Protection& folder);
+
+// A final path as the system gives it ("\\?\C:\A", "\\?\UNC\server\share\A") in the form people read
+// ("C:\A", "\\server\share\A").
+[[nodiscard]] std::string readablePath(std::string_view finalPath);
+
+// The folders above a path, nearest first, up to and including its volume's root ("C:\", "\\server\share\");
+// nothing above a root.
+[[nodiscard]] std::vector<std::string> foldersAbove(std::string_view path);
 
 } // namespace quellary

@@ -112,21 +112,37 @@ bool hasAdministratorRights() {
            elevation.TokenIsElevated != 0;
 }
 
-std::optional<Protection> protectionOf(const std::string& path, FileError* error) {
+std::optional<Protection> protectionOf(const std::string& path, FileError* error, std::string* finalPath) {
+    // One handle for both reads, so that the access list and the final path are those of one object.
+    const UniqueFile object(::CreateFileA(path.c_str(), READ_CONTROL,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     PSID owner = nullptr;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (const DWORD code = ::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
+    const DWORD code = !object ? ::GetLastError()
+                               : ::GetSecurityInfo(object.get(), SE_FILE_OBJECT,
                                                    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                                                    nullptr, &list, nullptr, &descriptor);
-        code != ERROR_SUCCESS) {
+    if (code != ERROR_SUCCESS) {
         if (error != nullptr) {
             *error = {code, systemErrorText(code)};
         }
         return std::nullopt;
     }
+    if (finalPath != nullptr) {
+        std::string final(MAX_PATH, '\0');
+        DWORD length = 0;
+        while ((length = ::GetFinalPathNameByHandleA(object.get(), final.data(), static_cast<DWORD>(final.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)) >= final.size()) {
+            final.resize(length + 1);
+        }
+        final.resize(length);
+        *finalPath = readablePath(final);
+    }
     const UniqueLocalMemory owned(descriptor);
-    std::vector<BYTE> user = tokenUser();
+    // The token's user does not change while the program runs.
+    static std::vector<BYTE> user = tokenUser();
     const PSID runUser = sidOf(user);
     Protection protection;
     // Only the accounts that a message may have to name are looked up: a lookup may ask a domain controller.

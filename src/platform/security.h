@@ -15,9 +15,10 @@ namespace quellary {
 // True when the process runs with an administrator's rights: an elevated token, or SYSTEM's.
 [[nodiscard]] bool hasAdministratorRights();
 
-// The owner and access list of a file or folder, each account sorted into its party; nothing when they cannot be
-// read, with the reason in `error`.
-[[nodiscard]] std::optional<Protection> protectionOf(const std::string& path, FileError* error = nullptr);
+// The owner and access list of a file or folder, each account sorted into its party, and its final path in
+// `finalPath` (empty where the system cannot tell it); nothing when they cannot be read, with the reason in `error`.
+[[nodiscard]] std::optional<Protection> protectionOf(const std::string& path, FileError* error = nullptr,
+                                                     std::string* finalPath = nullptr);
 
 // Security attributes for a new file that give the process's own user, SYSTEM and Administrators full access and
 // nobody else any, taking nothing from the folder's inheritable entries.

@@ -3,7 +3,6 @@
 
 #include "res/version.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,11 +17,6 @@ enum ExitCode : int {
     exitNotCarriedOut = 2, // the run (or the start-up) could not be carried out
     exitUnlistedRun = 3,   // every listed task handled, but programs of the client that the list lacks still run
 };
-
-// The version as a version resource packs it (FILEVERSION): the kill tool carries the same.
-inline constexpr std::uint64_t ownVersion = (std::uint64_t{QUELLARY_VERSION_MAJOR} << 48) |
-                                            (std::uint64_t{QUELLARY_VERSION_MINOR} << 32) |
-                                            (std::uint64_t{QUELLARY_VERSION_REVISION} << 16) | QUELLARY_VERSION_BUILD;
 
 // Major, minor and revision as plain decimal digits joined by full stops: "3.1.0".
 inline std::string versionText() {

@@ -45,3 +45,32 @@ TEST(Protection, OnlySystemAdministratorsTheInstallerAndTheRunsUserMayChangeWhat
     EXPECT_EQ(othersMayChange({Party::System, "NT AUTHORITY\\SYSTEM", true, {}}),
               Lines{"it has no access list, so everybody may change it"});
 }
+
+// A folder above what the run uses: only what lets others take it away or put another in its place counts.
+TEST(Protection, AFolderAboveCountsOnlyWhereOthersMayReplaceWhatItHolds) {
+    using Lines = std::vector<std::string>;
+    const auto above = [](Party owner, std::vector<Grant> grants) {
+        return othersMayReplaceWhatItHolds({owner, owner == Party::Other ? "PC\\zoe" : "", false, std::move(grants)});
+    };
+    EXPECT_EQ(above(Party::TrustedInstaller, {{Party::Other, "NT AUTHORITY\\Authenticated Users", 0x4},
+                                              {Party::Other, "BUILTIN\\Users", 0x1200a9}}),
+              Lines{})
+        << "the root of C:, where everybody may add folders";
+    EXPECT_EQ(above(Party::Other, {}), Lines{"its owner is PC\\zoe, who may change its access list"})
+        << "C:\\Tools, made by a user";
+    EXPECT_EQ(above(Party::System, {{Party::Other, "Everyone", 0x1301ff}, {Party::Other, "PC\\zoe", 0x10000000}}),
+              (Lines{"Everyone may delete it and delete what it holds",
+                     "PC\\zoe may delete it, delete what it holds, change its access list and take ownership of it"}));
+}
+
+TEST(Protection, TheFoldersAboveAPathRunUpToItsVolumesRoot) {
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(foldersAbove(readablePath("\\\\?\\C:\\Tools\\Quellary")), (Lines{"C:\\Tools", "C:\\"}));
+    EXPECT_EQ(foldersAbove("C:\\Tools\\Quellary\\endprocx.exe"), (Lines{"C:\\Tools\\Quellary", "C:\\Tools", "C:\\"}));
+    EXPECT_EQ(foldersAbove("C:\\Quellary\\"), Lines{"C:\\"});
+    EXPECT_EQ(foldersAbove("C:\\"), Lines{});
+    EXPECT_EQ(foldersAbove(readablePath("\\\\?\\UNC\\server\\share\\Q\\quellary.ini")),
+              (Lines{"\\\\server\\share\\Q", "\\\\server\\share\\"}));
+    EXPECT_EQ(foldersAbove("\\\\server\\share"), Lines{});
+    EXPECT_EQ(foldersAbove(""), Lines{}) << "a path the system could not tell";
+}

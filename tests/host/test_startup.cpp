@@ -44,14 +44,65 @@ TEST(Startup, HelpIsAskedForBySlashOrDashQuestionMarkOrSlashHelp) {
     }
 }
 
-TEST(Startup, OnlyAnUnattendedRunNobodySeesAndAnyRunInSessionZeroShowNoBoxes) {
-    EXPECT_TRUE(boxesCanBeSeen(false, true, false));
-    EXPECT_TRUE(boxesCanBeSeen(false, false, false)) << "a user who started it by hand answers its boxes";
-    EXPECT_TRUE(boxesCanBeSeen(true, true, false));
-    EXPECT_FALSE(boxesCanBeSeen(true, false, false));
-    for (const bool unattended : {false, true}) {
-        EXPECT_FALSE(boxesCanBeSeen(unattended, true, true)) << "session 0's desktop is seen by nobody";
+TEST(Startup, OnlyAnUnattendedRunNobodySeesACheckAndAnyRunInSessionZeroShowNoBoxes) {
+    EXPECT_EQ(modeFor(" start "), Mode::Start);
+    EXPECT_EQ(modeFor("check"), Mode::Check);
+    EXPECT_EQ(modeFor("/?"), Mode::Help);
+    EXPECT_EQ(modeFor("/start"), Mode::Window);
+    EXPECT_TRUE(boxesCanBeSeen(Mode::Window, true, false));
+    EXPECT_TRUE(boxesCanBeSeen(Mode::Window, false, false)) << "a user who started it by hand answers its boxes";
+    EXPECT_TRUE(boxesCanBeSeen(Mode::Start, true, false));
+    EXPECT_FALSE(boxesCanBeSeen(Mode::Start, false, false));
+    EXPECT_FALSE(boxesCanBeSeen(Mode::Check, true, false)) << "a script that checks waits for nobody";
+    for (const Mode mode : {Mode::Window, Mode::Start, Mode::Help}) {
+        EXPECT_FALSE(boxesCanBeSeen(mode, true, true)) << "session 0's desktop is seen by nobody";
     }
+}
+
+TEST(Startup, TheKillToolRunsFromTheWindowsDirectoryWhereItsCopyIsOursAndIsCopiedOnceAtMost) {
+    using Step = KillToolPlacement::Step;
+    const struct {
+        bool inWindows, inApp, ours, copied;
+        Mode mode;
+        Step step;
+        bool replace;
+    } cases[] = {
+        {true, true, true, false, Mode::Window, Step::RunFromWindowsDirectory, false},
+        {true, false, false, false, Mode::Window, Step::RunFromWindowsDirectory, false}, // none to compare with
+        {false, true, false, false, Mode::Start, Step::Copy, false},
+        {true, true, false, false, Mode::Window, Step::Copy, true}, // another tool is replaced
+        {true, true, false, true, Mode::Window, Step::RunFromApplicationDirectory, false},
+        {false, true, false, true, Mode::Start, Step::RunFromApplicationDirectory, false},
+        {false, true, false, false, Mode::Check, Step::RunFromApplicationDirectory, false}, // a check copies nothing
+        {true, true, false, false, Mode::Check, Step::RunFromApplicationDirectory, false},
+        {false, false, false, false, Mode::Check, Step::Refuse, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.inWindows << c.inApp << c.ours << c.copied << static_cast<int>(c.mode));
+        const KillToolPlacement placement =
+            placeKillTool(c.mode, {std::string("C:\\WINDOWS"), "C:\\Q\\", c.inWindows, c.inApp, c.ours, c.copied});
+        EXPECT_EQ(placement.step, c.step);
+        EXPECT_EQ(placement.replace, c.replace);
+        EXPECT_EQ(placement.windowsDirectory, "C:\\WINDOWS\\");
+    }
+    const KillToolPlacement missing = placeKillTool(Mode::Window, {std::string("C:\\WINDOWS\\"), "C:\\Q\\"});
+    EXPECT_EQ(missing.refusal.prompt, killToolMissingMessage("C:\\WINDOWS\\", "C:\\Q\\").prompt);
+    EXPECT_FALSE(missing.critical);
+    for (const std::optional<std::string>& windir : {std::optional<std::string>{}, std::optional<std::string>{""}}) {
+        const KillToolPlacement unset = placeKillTool(Mode::Window, {windir, "C:\\Q\\", false, true});
+        EXPECT_EQ(unset.step, Step::Refuse);
+        EXPECT_EQ(unset.refusal.title, "CRITICAL ERROR:");
+        EXPECT_TRUE(unset.critical);
+    }
+}
+
+TEST(Startup, OnlyACheckIsNeverAskedToCreateTheTaskList) {
+    for (const Mode mode : {Mode::Window, Mode::Start, Mode::Check}) {
+        EXPECT_EQ(taskListStep(mode, true), TaskListStep::Read);
+    }
+    EXPECT_EQ(taskListStep(Mode::Window, false), TaskListStep::Ask);
+    EXPECT_EQ(taskListStep(Mode::Start, false), TaskListStep::Ask);
+    EXPECT_EQ(taskListStep(Mode::Check, false), TaskListStep::Refuse);
 }
 
 TEST(Startup, PlatformCodesChooseTheFamily) {

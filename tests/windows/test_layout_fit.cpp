@@ -1,6 +1,7 @@
 // Every caption of every window reads whole: its text, laid out as its control draws it in the font the
 // control really has, fits the control's client rectangle at the window's DPI.
 #include "app/frmMain_layout.h"
+#include "platform/common_controls.h"
 #include "platform/window.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAbout_layout.h"
@@ -62,10 +63,7 @@ void expectCaptionsFit(Form& form, const FormSpec& spec) {
 
 class LayoutFit : public testing::Test {
 protected:
-    void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-        ::InitCommonControlsEx(&controls);
-    }
+    void SetUp() override { (void)quellary::initCommonControls(ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES); }
 };
 
 TEST_F(LayoutFit, EveryCaptionOfTheMainWindowFitsAndTheListIsNamedByItsLabel) {

@@ -95,16 +95,22 @@ TEST_F(Startup, AskedForHelpItShowsTheUsageAloneAndEndsNothing) {
     EXPECT_FALSE(fileExists(app.windir() + "\\endprocx.exe")) << "no start-up check ran";
 }
 
-TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksItOrHasAnotherVersion) {
+TEST_F(Startup, KillToolIsCopiedOnlyWhenTheWindowsDirectoryLacksItOrHasAnotherOne) {
     const std::string windowsTool = app.windir() + "\\endprocx.exe";
     {
         Program program(app.quellary());
         ASSERT_NE(program.waitForWindow("QuellaryMain"), nullptr);
         EXPECT_EQ(readFile(windowsTool), readFile(app.file("endprocx.exe")));
     }
-    // A copy of another version (an older one left it there) would judge the run by its own rules: it is replaced.
-    writeFile(windowsTool, "a copy of another version");
-    {
+    // Another tool (an older one left it there) would judge the run by its own rules: it is replaced, also where it
+    // carries this version's number.
+    for (const char* other : {"", "fake_killtool.exe"}) {
+        SCOPED_TRACE(*other == '\0' ? "another version" : other);
+        if (*other == '\0') {
+            writeFile(windowsTool, "a copy of another version");
+        } else {
+            app.installTo(other, app.windir(), "endprocx.exe");
+        }
         Program program(app.quellary());
         ASSERT_NE(program.waitForWindow("QuellaryMain"), nullptr);
         EXPECT_EQ(readFile(windowsTool), readFile(app.file("endprocx.exe")));
@@ -125,19 +131,69 @@ TEST_F(Startup, AWindowsDirectoryThatRefusesTheCopyIsNoFailure) {
     EXPECT_EQ(readFile(blocker), "hidden");
 }
 
+// Windows looks beside a program first for every library that is not a known one; Wine does too for a program told
+// to prefer a native copy (HKCU\Software\Wine\AppDefaults\<program>\DllOverrides, which Windows ignores). A
+// planted library would run with the rights of the run.
+TEST_F(Startup, LibrariesPlantedBesideEitherProgramAreNeverLoaded) {
+    const std::vector<std::string> names{"version", "uxtheme", "msimg32", "ntmarta", "dwmapi", "wtsapi32", "userenv"};
+    const std::string overrides = "Software\\Wine\\AppDefaults\\";
+    const auto preferNative = [&](const std::string& program, bool set) {
+        if (!set) {
+            ::RegDeleteTreeA(HKEY_CURRENT_USER, (overrides + program).c_str());
+            return;
+        }
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, (overrides + program + "\\DllOverrides").c_str(), 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &key, nullptr);
+        for (const std::string& name : names) {
+            // Wine's own libraries look beside quellary.exe for two that Windows' do not: its user32 imports
+            // version.dll, before the program's first line, and its uxtheme delay-loads msimg32.dll past the
+            // program's restriction. That the program imports no such library itself, the lint checks.
+            if (program != "quellary.exe" || (name != "version" && name != "msimg32")) {
+                ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+            }
+        }
+        ::RegCloseKey(key);
+    };
+    for (const std::string& name : names) {
+        app.installTo("planted.dll", app.path(), name + ".dll");
+        app.installTo("planted.dll", app.windir(), name + ".dll"); // beside the copy of the kill tool that runs
+    }
+    RunningTask task(app, "cvagent.exe");
+    ASSERT_TRUE(task.started());
+    preferNative("quellary.exe", true);
+    preferNative("endprocx.exe", true);
+    Program program(app.quellary("START"));
+    const std::optional<DWORD> exitCode = program.waitForExit();
+    preferNative("quellary.exe", false);
+    preferNative("endprocx.exe", false);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(task.endsWithin(0ms)) << "the kill tool did not run";
+    for (const std::string& name : names) {
+        for (const std::string& folder : {app.path(), app.windir()}) {
+            EXPECT_FALSE(fileExists(folder + "\\" + name + ".dll.mark")) << folder << " " << name;
+        }
+    }
+}
+
 // Under Wine every program runs with an administrator's elevated token; on Windows, run these tests elevated.
 TEST(AdministratorsRun, RefusesAFolderKillToolOrTaskListThatOthersMayChangeAndEndsNothing) {
     const struct {
         const char* part;
         const char* file; // in the program's folder; empty for the folder itself
+        bool above;       // others may change the folder that holds the program's folder
         bool toolCopied;  // into the Windows directory, before the refusal
-    } cases[] = {{"folder", "", false}, {"kill tool", "endprocx.exe", false}, {"task list", "quellary.ini", true}};
+    } cases[] = {{"folder", "", false, false},
+                 {"kill tool", "endprocx.exe", false, false},
+                 {"task list", "quellary.ini", false, true},
+                 {"folder", "", true, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.part);
+        SCOPED_TRACE(std::string(c.part) + (c.above ? " above" : ""));
         AppDir app;
         app.install("endprocx.exe");
         app.put("quellary.ini", taskListFile({"cvguarded.exe"}));
-        const std::string changeable = *c.file == '\0' ? app.path() : app.file(c.file);
+        const std::string guarded = *c.file == '\0' ? app.path() : app.file(c.file);
+        const std::string changeable = c.above ? app.path().substr(0, app.path().find_last_of('\\')) : guarded;
         ASSERT_TRUE(openToEveryone(changeable));
         RunningTask task(app, "cvguarded.exe");
         Program program(app.quellary("START"));
@@ -145,8 +201,10 @@ TEST(AdministratorsRun, RefusesAFolderKillToolOrTaskListThatOthersMayChangeAndEn
         ASSERT_NE(box, nullptr);
         const std::string prompt = readMessageBox(box).prompt;
         answer(box, IDOK);
+        const std::string wrong =
+            c.above ? changeable + ": Everyone may delete it and delete what it holds" : "Everyone may write it";
         EXPECT_TRUE(prompt.starts_with("Quellary runs with administrator rights, but other users may change its " +
-                                       std::string(c.part) + "\r\n    " + changeable + "\r\n    Everyone may write it"))
+                                       std::string(c.part) + "\r\n    " + guarded + "\r\n    " + wrong))
             << prompt;
         EXPECT_NE(prompt.find("Install Quellary through its package"), std::string::npos) << prompt;
         EXPECT_EQ(program.waitForExit(), 2u);

@@ -35,7 +35,12 @@ protected:
 
     void SetUp() override { app.install("endprocx.exe"); }
 
-    void useFakeTool() const { app.installTo("fake_killtool.exe", app.windir(), "endprocx.exe"); }
+    // Beside the program too: a copy in the Windows directory that differs from the tool beside the program is
+    // replaced.
+    void useFakeTool() const {
+        app.installTo("fake_killtool.exe", app.path(), "endprocx.exe");
+        app.installTo("fake_killtool.exe", app.windir(), "endprocx.exe");
+    }
 
     // Opens Quellary, presses Start, and waits for the done state (answering no box).
     HWND runToDoneState(Program& program) {
@@ -248,7 +253,6 @@ TEST_F(Termination, StartInAnyCaseEndsTheTasksWithoutAWindowAndNoCmdBesideItIsTa
 // have to do, and its record what runs.
 TEST_F(Termination, CheckEndsNothingAndTellsWhatStartWouldHaveToDo) {
     const client_registry::SavedHalvane savedRegistry;
-    app.put("quellary.ini", taskListFile({"cvlisted.exe", "cv*.exe"}));
     const std::string log = environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log";
     ::DeleteFileA("C:\\killed.lst");
     const auto check = [&] {
@@ -258,6 +262,21 @@ TEST_F(Termination, CheckEndsNothingAndTellsWhatStartWouldHaveToDo) {
         const std::string text = readFile(log);
         return std::pair{run.exitCode, text.substr(text.rfind("=== run "))};
     };
+    // A task list it cannot read is no question and no box (nobody answers a script): it writes and copies
+    // nothing, and its record says why.
+    for (const auto& [list, why] :
+         {std::pair<std::string, std::string>{"", "no task list file: " + app.file("quellary.ini")},
+          {std::string("[Tasks]\0\r\n", 10), "box not shown: Quellary: The task list file"}}) {
+        if (!list.empty()) {
+            app.put("quellary.ini", list);
+        }
+        const auto [exitCode, record] = check();
+        EXPECT_EQ(exitCode, 2u);
+        EXPECT_NE(record.find(why), std::string::npos) << record;
+        EXPECT_EQ(fileExists(app.file("quellary.ini")), !list.empty());
+        EXPECT_FALSE(fileExists(app.windir() + "\\endprocx.exe")) << "a check copied the kill tool";
+    }
+    app.put("quellary.ini", taskListFile({"cvlisted.exe", "cv*.exe"}));
     EXPECT_EQ(check().first, 0u);
     char folder[MAX_PATH];
     const std::string clientFolder(folder,

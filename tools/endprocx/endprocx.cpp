@@ -192,6 +192,9 @@ void writeOut(const std::string& text) noexcept {
 } // namespace
 
 int main() {
+    // A library planted beside the tool must not run with the rights of whoever runs it: the libraries loaded from
+    // here on come from the system folder alone.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     std::string taskName;
     Report report;
     try {
