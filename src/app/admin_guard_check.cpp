@@ -36,7 +36,7 @@ std::optional<MessageText> refusalFor(GuardedPart part, const std::string& path)
         FileError folderError;
         for (const std::string& wrong :
              wrongsOf(protectionOf(folder, &folderError), folderError, othersMayReplaceWhatItHolds)) {
-            wrongs.push_back(folder + ": " + wrong);
+            wrongs.emplace_back(folder).append(": ").append(wrong);
         }
     }
     if (wrongs.empty()) {
