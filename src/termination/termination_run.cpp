@@ -263,10 +263,10 @@ void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<s
         // A name no program can have is never handed over: the tool would call it not running. A task the user
         // unticked before its turn is spared.
         const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
-        outcome_.record.tasks.push_back(!list.isTicked(i)                   ? TaskRecord{task, TaskOutcome::Unticked, {}}
-                                        : entry.kind == EntryKind::Unusable ? TaskRecord{task, TaskOutcome::Unusable,
-                                                                                         entry.why}
-                                                                            : killTask(task));
+        outcome_.record.tasks.push_back(!list.isTicked(i) ? TaskRecord{task, TaskOutcome::Unticked, {}}
+                                        : entry.kind == EntryKind::Unusable
+                                            ? TaskRecord{task, TaskOutcome::Unusable, entry.why}
+                                            : killTask(task));
         // The done list names only what was found and terminated; the boxes name what may still run.
         if (outcome_.record.tasks.back().outcome != TaskOutcome::Terminated) {
             list.setTicked(i, false);

@@ -48,8 +48,8 @@ protected:
 };
 
 TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneStateAndAnUntickedOneIsSpared) {
-    app.put("quellary.ini", taskListFile({"CvRunA.exe", "cvnone1.exe", "cv&x%y.exe", "cvnone2.exe", "cvwindow.exe",
-                                          "cvspared.exe"}));
+    app.put("quellary.ini",
+            taskListFile({"CvRunA.exe", "cvnone1.exe", "cv&x%y.exe", "cvnone2.exe", "cvwindow.exe", "cvspared.exe"}));
     RunningTask a(app, "cvruna.exe");
     RunningTask c(app, "cv&x%y.exe");
     RunningTask spared(app, "cvspared.exe");
