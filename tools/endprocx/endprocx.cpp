@@ -130,15 +130,16 @@ Report killTask(const std::string& taskName) {
         // The tool's own row is none of the view's, but its callers are found from it.
         const quellary::ProcessRow& own = view.self();
         std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
-        std::unordered_map<DWORD, const quellary::ProcessRow*> rows;
         for (const quellary::ProcessRow& row : view.rows()) {
             entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
-            rows.emplace(row.id, &row);
         }
-        const quellary::ImageOf imageOf = view.imageOf();
+        std::unordered_map<DWORD, quellary::Match> matches;
+        for (const quellary::RowMatch& row : quellary::matchOverRows(entry, view.rows(), view.imageOf()).named) {
+            matches.emplace(row.id, row.match);
+        }
         const auto named = [&](const ProcessEntry& process) {
-            const auto row = rows.find(process.pid);
-            return row == rows.end() ? quellary::Match::No : entry(*row->second, imageOf);
+            const auto match = matches.find(process.pid);
+            return match == matches.end() ? quellary::Match::No : match->second;
         };
         std::vector<DWORD> toEnd;
         bool newcomers = false;
