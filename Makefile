@@ -34,8 +34,7 @@ test: build
 	$(MAKE) --no-print-directory test-standard-user
 	@echo "Screenshots: $(abspath $(WIN_DIR))/screenshots"
 
-# The cases that need a standard user's Windows, in a prefix of their own (build/wineprefix-user); the README says
-# how to run one of them.
+# The cases that need a standard user's Windows, in a prefix of their own (build/wineprefix-user).
 test-standard-user: build-win
 	scripts/standard-user.sh $(WIN_DIR) $(WINE_CTEST) -L standard-user
 

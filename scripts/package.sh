@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release archive (quellary.exe, endprocx.exe and a short user guide) and the Windows Installer package
-# (the same files, the default task list, a Start-menu shortcut and the entry among the installed programs).
+# Builds the release archive (quellary.exe, endprocx.exe, the default task list and the user guide) and the Windows
+# Installer package (the same files, a Start-menu shortcut and the entry among the installed programs).
 #   scripts/package.sh <windows build directory> <output directory> [version]
 # The version is the build's project(VERSION) unless given (the tests build an older package that way). Needs
 # WINEPREFIX: the default task list is written by the program's own code, under Wine.
@@ -17,31 +17,18 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/bin/quellary.exe" "$build/bin/endprocx.exe" "$stage/"
 x86_64-w64-mingw32-strip "$stage"/*.exe
-cat > "$stage/README.txt" <<'TEXT'
-Quellary ends every running task of the Corvana client, so that the client can be started again.
-
-1. Keep quellary.exe and endprocx.exe together in one folder.
-2. Start quellary.exe. The first time it offers to create quellary.ini, the list of task executables
-   to end. You may edit that file with any text editor: keep the header line, one name per line, and
-   end the file with one more line than you want listed.
-3. Press Start. The list then shows the tasks that were found and terminated.
-4. Press Restart to start the client again.
-
-Unattended: "quellary.exe START" runs without a window. Exit code 0: done; 1: some task may still be
-running; 2: the run could not be carried out; 3: the listed tasks were all handled, but programs of the
-client that the list does not name still run.
-TEXT
-sed -i 's/$/\r/' "$stage/README.txt"
+sed 's/$/\r/' "$here/../package/README.txt" >"$stage/README.txt"
+# The default task list, written by the program's own code, so that a first unattended run has one to read.
+WINEDLLOVERRIDES=mscoree,mshtml= wine "$build/bin/write_task_list.exe" "Z:${stage//\//\\}\\quellary.ini" >/dev/null 2>&1
+[ -s "$stage/quellary.ini" ] || { echo "package: the default task list could not be written" >&2; exit 1; }
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 zip_path=$out/quellary-$version-win64.zip
 rm -f "$zip_path"
-(cd "$stage" && zip -q -X "$zip_path" quellary.exe endprocx.exe README.txt)
+(cd "$stage" && zip -q -X "$zip_path" quellary.exe endprocx.exe quellary.ini README.txt)
 echo "package: $zip_path"
 
-# The package also installs the default task list and carries the icon for the installed programs' entry.
-WINEDLLOVERRIDES=mscoree,mshtml= wine "$build/bin/write_task_list.exe" "Z:${stage//\//\\}\\quellary.ini" >/dev/null 2>&1
-[ -s "$stage/quellary.ini" ] || { echo "package: the default task list could not be written" >&2; exit 1; }
+# The package also carries the icon for the installed programs' entry.
 cp "$here/../src/res/quellary.ico" "$stage/"
 msi_path=$out/quellary-$version-x64.msi
 rm -f "$msi_path"

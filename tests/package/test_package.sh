@@ -45,6 +45,9 @@ gone
 # The default list, kept as changed by a repair; an older version refused (Wine forgets the newer one's upgrade code
 # once it was an upgrade, so this comes after the upgrade's uninstall).
 expect "$(msi /i "$new")" 0 install
+zip_list() { python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("quellary.ini"))' "$1"; }
+zip_list "$build/package/quellary-$version-win64.zip" | cmp - "$dir/quellary.ini" ||
+    fail "the zip does not carry the task list that the package installs"
 expect "$(msi /i "$old")" 1603 "an older version over a newer one"
 edit
 expect "$(msi /i "$new" REINSTALL=ALL REINSTALLMODE=omus)" 0 repair
