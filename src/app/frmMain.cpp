@@ -1,9 +1,10 @@
 #include "app/frmMain.h"
 
 #include "app/admin_guard.h"
-#include "app/app_info.h"
+#include "program/app_info.h"
 #include "app/frmMain_layout.h"
 #include "app/run_log.h"
+#include "program/Module1.h"
 #include "app/startup.h"
 #include "app/task_list.h"
 #include "platform/files.h"

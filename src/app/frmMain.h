@@ -1,7 +1,7 @@
 // The main window: start-up checks, the task check-list and the four commands.
 #pragma once
 
-#include "app/run_record.h"
+#include "program/run_record.h"
 #include "platform/check_list.h"
 #include "platform/window.h"
 

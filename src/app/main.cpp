@@ -1,6 +1,5 @@
 #include "app/frmMain.h"
 
-#include "app/app_info.h"
 #include "app/frmMain_layout.h"
 #include "app/run_log.h"
 #include "app/startup.h"
@@ -9,6 +8,7 @@
 #include "platform/processes.h"
 #include "platform/program.h"
 #include "platform/ui.h"
+#include "program/app_info.h"
 #include "termination/current_item.h"
 #include "windows/frmAbout.h"
 #include "windows/frmHowTo.h"
@@ -22,12 +22,15 @@ using namespace quellary;
 
 namespace {
 
-// One instance of each window for the whole program; the help window and the main window know each other.
+// One instance of each window for the whole program. The main window is made before the help window, which holds
+// it as its owner.
 frmMain& mainWindow() {
     struct Forms {
         frmAbout about;
-        frmHowTo howTo{main};
         frmMain main{howTo, about};
+        frmHowTo howTo{main, {executableDirectory(), frmMain::taskListPath(), [](int exitCode, std::string_view why) {
+                                  mainWindow().quit(exitCode, why);
+                              }}};
     };
     static Forms forms;
     return forms.main;

@@ -17,12 +17,6 @@ std::optional<std::string> runLogPath() {
     return *folder + "\\Quellary\\quellary.log";
 }
 
-void stampRunRecord(RunRecord& record) {
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    record.startedAt = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 void writeRunRecord(RunRecord record, std::string_view ending) try {
     const FILETIME started{static_cast<DWORD>(record.startedAt), static_cast<DWORD>(record.startedAt >> 32)};
     SYSTEMTIME utc{};

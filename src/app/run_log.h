@@ -2,7 +2,7 @@
 // a run that began to it.
 #pragma once
 
-#include "app/run_record.h"
+#include "program/run_record.h"
 
 #include <optional>
 #include <string>
@@ -12,9 +12,6 @@ namespace quellary {
 
 // %LOCALAPPDATA%\Quellary\quellary.log, or nothing when LOCALAPPDATA is not set.
 std::optional<std::string> runLogPath();
-
-// The record's time is now: when the program starts, and again when a run starts.
-void stampRunRecord(RunRecord& record);
 
 // Appends the record with its ending, and what every box that nobody could see would have said. A record that
 // cannot be written is let go: it never stops or changes a run.

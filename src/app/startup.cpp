@@ -1,20 +1,12 @@
 #include "app/startup.h"
 
-#include "app/app_info.h"
+#include "program/app_info.h"
 #include "termination/kill_command.h"
 
 namespace quellary {
 
 std::string mainCaption() {
     return "Veyra's Quellary - Version " + versionText();
-}
-
-std::string withTrailingBackslash(std::string_view directory) {
-    std::string result(directory);
-    if (result.empty() || result.back() != '\\') {
-        result.push_back('\\');
-    }
-    return result;
 }
 
 namespace {

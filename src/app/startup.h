@@ -1,6 +1,8 @@
 // What the start-up decides and says, free of any window or file.
 #pragma once
 
+#include "platform/paths.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -9,9 +11,6 @@
 namespace quellary {
 
 std::string mainCaption();
-
-// A directory with exactly one trailing backslash (a drive root keeps the one it has).
-std::string withTrailingBackslash(std::string_view directory);
 
 // True for "START" in any case with blanks at either end, and for nothing else.
 bool isStartArgument(std::string_view argumentText);

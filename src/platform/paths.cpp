@@ -12,4 +12,12 @@ std::string executableName(std::string_view path) {
     return std::string(name);
 }
 
+std::string withTrailingBackslash(std::string_view directory) {
+    std::string result(directory);
+    if (result.empty() || result.back() != '\\') {
+        result.push_back('\\');
+    }
+    return result;
+}
+
 } // namespace quellary

@@ -1,6 +1,6 @@
 #include "restart/client_restart.h"
 
-#include "app/app_info.h"
+#include "program/app_info.h"
 #include "platform/files.h"
 #include "platform/own_file.h"
 #include "platform/program.h"

@@ -3,7 +3,7 @@
 // window shows the boxes, prunes the list and shows the done state.
 #pragma once
 
-#include "app/run_record.h"
+#include "program/run_record.h"
 #include "platform/handles.h"
 #include "platform/own_file.h"
 #include "platform/processes.h"

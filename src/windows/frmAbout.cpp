@@ -1,6 +1,6 @@
 #include "windows/frmAbout.h"
 
-#include "app/app_info.h"
+#include "program/app_info.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/program.h"

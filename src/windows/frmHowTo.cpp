@@ -1,11 +1,8 @@
 #include "windows/frmHowTo.h"
 
-#include "app/app_info.h"
-#include "app/frmMain.h"
-#include "app/task_list.h"
 #include "platform/files.h"
-#include "platform/program.h"
 #include "platform/ui.h"
+#include "program/app_info.h"
 #include "windows/frmHowTo_layout.h"
 #include "windows/help_text.h"
 
@@ -13,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quellary {
 
@@ -46,8 +44,7 @@ void setText(HWND control, const std::string& text) {
     check(::SetWindowTextA(control, text.c_str()) != 0);
 }
 
-// Ends the program through the main window, so that a run under way leaves its record.
-[[noreturn]] void failAt(frmMain& main, int mark, DWORD code, const std::string& description) {
+[[noreturn]] void failAt(const HowToInputs& inputs, int mark, DWORD code, const std::string& description) {
     std::string prompt;
     if (mark == markOpen) {
         prompt = helpFileErrorPrompt();
@@ -56,18 +53,20 @@ void setText(HWND control, const std::string& text) {
         prompt = helpErrorReportPrompt(code, mark, description);
         messageBox(prompt, helpErrorReportTitle);
     }
-    main.quit(exitNotCarriedOut, prompt);
+    inputs.quit(exitNotCarriedOut, prompt);
+    endProgram(exitNotCarriedOut);
 }
 
 } // namespace
 
-frmHowTo::frmHowTo(frmMain& main) : Form(help_window::form), main_(main) {}
+frmHowTo::frmHowTo(const Form& owner, HowToInputs inputs)
+    : Form(help_window::form), owner_(owner), inputs_(std::move(inputs)) {}
 
 void frmHowTo::load() {
     int mark = markPath;
     try {
-        const std::string directory = executableDirectory();
-        const std::string path = frmMain::taskListPath();
+        const std::string& directory = inputs_.applicationDirectory;
+        const std::string& path = inputs_.taskListPath;
 
         mark = markHelpText;
         setControlFont(idTxtHowTo, {"Arial", 1200});
@@ -86,18 +85,18 @@ void frmHowTo::load() {
         mark = markShowFile;
         setText(control(idTxtTaskList), *contents);
     } catch (const LoadFailure& failure) {
-        failAt(main_, mark, failure.code, systemErrorText(failure.code));
+        failAt(inputs_, mark, failure.code, systemErrorText(failure.code));
     } catch (const std::bad_alloc&) {
-        failAt(main_, mark, ERROR_NOT_ENOUGH_MEMORY, systemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+        failAt(inputs_, mark, ERROR_NOT_ENOUGH_MEMORY, systemErrorText(ERROR_NOT_ENOUGH_MEMORY));
     } catch (const std::exception& e) {
-        failAt(main_, mark, ERROR_GEN_FAILURE, e.what());
+        failAt(inputs_, mark, ERROR_GEN_FAILURE, e.what());
     }
 }
 
 bool frmHowTo::onQueryClose() {
-    if (main_.isOpen()) {
-        ::SetActiveWindow(main_.hwnd());
-        ::SetFocus(main_.hwnd());
+    if (owner_.isOpen()) {
+        ::SetActiveWindow(owner_.hwnd());
+        ::SetFocus(owner_.hwnd());
     }
     return true;
 }

@@ -3,13 +3,23 @@
 
 #include "platform/window.h"
 
+#include <functional>
+#include <string>
+#include <string_view>
+
 namespace quellary {
 
-class frmMain;
+struct HowToInputs {
+    std::string applicationDirectory; // as the platform reports it
+    std::string taskListPath;
+    // Every way out goes through the main window, so that a run under way leaves its record; never returns.
+    std::function<void(int exitCode, std::string_view why)> quit;
+};
 
 class frmHowTo final : public Form {
 public:
-    explicit frmHowTo(frmMain& main);
+    // `owner` gets the focus back when the window closes.
+    frmHowTo(const Form& owner, HowToInputs inputs);
 
     // Fills the window; ends the program when the task list file cannot be shown.
     void load() override;
@@ -18,7 +28,8 @@ protected:
     bool onQueryClose() override;
 
 private:
-    frmMain& main_;
+    const Form& owner_;
+    HowToInputs inputs_;
 };
 
 } // namespace quellary

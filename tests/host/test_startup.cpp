@@ -1,4 +1,4 @@
-#include "app/app_info.h"
+#include "program/app_info.h"
 #include "app/startup.h"
 #include "app/usage.h"
 

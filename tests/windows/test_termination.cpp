@@ -1,8 +1,8 @@
 // The termination run against real processes, files and kill tools, on a list of its own.
 #include "termination/termination_run.h"
 
-#include "app/app_info.h"
-#include "app/startup.h"
+#include "program/app_info.h"
+#include "platform/paths.h"
 #include "app_dir.h"
 #include "platform/program.h"
 #include "platform/security.h"

@@ -1,4 +1,4 @@
-#include "app/run_record.h"
+#include "program/run_record.h"
 
 #include <algorithm>
 
