@@ -3,8 +3,10 @@
 // Given "/refuse all" or "/refuse end", it guards itself with an access list as some components do: other
 // processes may not open it at all, or may ask about it but not end it.
 // Given "/window <file>", it shows a window and writes "shown" into the file; asked to close, it writes "saved"
-// there before it ends, as a program that holds a user's work saves it. Given "/hung <file>", it shows the window,
-// writes "shown", and never reads a message again.
+// there before it ends, as a program that holds a user's work saves it. Given "/document <file>", the work is held
+// by a windowless helper process of the same program, as a multi-process client's renderers hold its documents:
+// asked to close, the window has the helper save it, and writes "lost" where the helper has already gone. Given
+// "/hung <file>", it shows the window, writes "shown", and never reads a message again.
 // Given any other command line, it is that program's watchdog instead, as clients have them: it starts the program
 // and starts it again whenever it ends.
 #include <windows.h>
@@ -33,6 +35,10 @@ bool refuse(std::string_view what) {
 }
 
 std::string workFile;
+// The document's helper, and the events through which the window asks it to save and hears that it has.
+HANDLE helper = nullptr;
+HANDLE saveAsked = nullptr;
+HANDLE saveDone = nullptr;
 
 void writeWork(std::string_view word) {
     const HANDLE file = ::CreateFileA(workFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -62,7 +68,15 @@ template <class Function> void load(HMODULE user32, Function& function, const ch
 LRESULT CALLBACK taskWindow(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CLOSE:
-        writeWork("saved");
+        if (helper == nullptr) {
+            writeWork("saved");
+        } else {
+            ::SetEvent(saveAsked);
+            const HANDLE either[] = {saveDone, helper};
+            if (::WaitForMultipleObjects(2, either, FALSE, 5000) != WAIT_OBJECT_0) {
+                writeWork("lost");
+            }
+        }
         user.destroyWindow(window);
         return 0;
     case WM_DESTROY:
@@ -108,6 +122,48 @@ int showWindow(bool answers) {
     return 0;
 }
 
+// Starts this program again as the helper that holds the document, handing it the two events.
+bool startHelper() {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    saveAsked = ::CreateEventA(&inherited, FALSE, FALSE, nullptr);
+    saveDone = ::CreateEventA(&inherited, FALSE, FALSE, nullptr);
+    char own[MAX_PATH * 4] = {};
+    ::GetModuleFileNameA(nullptr, own, sizeof own);
+    std::string commandLine = "\"" + std::string(own) + "\" /holder " +
+                              std::to_string(reinterpret_cast<ULONG_PTR>(saveAsked)) + " " +
+                              std::to_string(reinterpret_cast<ULONG_PTR>(saveDone)) + " " + workFile;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (saveAsked == nullptr || saveDone == nullptr ||
+        !::CreateProcessA(own, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    ::CloseHandle(started.hThread);
+    helper = started.hProcess;
+    return true;
+}
+
+// The helper saves when asked and lives on until it is ended, as renderers wait for their browser.
+int holdDocument(std::string_view handles) {
+    const auto event = [&] {
+        const std::size_t blank = handles.find(' ');
+        const auto value = static_cast<ULONG_PTR>(std::stoull(std::string(handles.substr(0, blank))));
+        handles.remove_prefix(blank + 1);
+        return reinterpret_cast<HANDLE>(value);
+    };
+    const HANDLE asked = event();
+    const HANDLE done = event();
+    workFile = handles;
+    ::WaitForSingleObject(asked, INFINITE);
+    ::Sleep(300); // writing a document takes a moment, in which its helper must not be ended
+    writeWork("saved");
+    ::SetEvent(done);
+    for (;;) {
+        ::Sleep(INFINITE);
+    }
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
@@ -117,6 +173,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
             workFile = given.substr(option.size());
             return showWindow(option == "/window ");
         }
+    }
+    if (given.starts_with("/document ")) {
+        workFile = given.substr(std::string_view("/document ").size());
+        return startHelper() ? showWindow(true) : 1;
+    }
+    if (given.starts_with("/holder ")) {
+        return holdDocument(given.substr(std::string_view("/holder ").size()));
     }
     constexpr std::string_view refuseSwitch = "/refuse ";
     if (std::string_view(arguments).starts_with(refuseSwitch)) {

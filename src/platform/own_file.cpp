@@ -40,18 +40,7 @@ bool deleteThrough(HANDLE file, DWORD attributes) {
 
 // The path as the system reports it for an open file, without the "\\?\" that it puts in front.
 std::wstring finalPath(HANDLE file) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(length);
-    }
+    const std::wstring path = finalPathOf(file, 0);
     if (path.starts_with(L"\\\\?\\UNC\\")) {
         return L"\\" + path.substr(7);
     }
@@ -142,11 +131,8 @@ UniqueFile OwnFile::open(DWORD access, FileError* error) const {
         return file;
     }
     // Windows opens the held file itself; Wine opens the name again, which may lead to another file by now.
-    BY_HANDLE_FILE_INFORMATION held{};
-    BY_HANDLE_FILE_INFORMATION opened{};
-    if (!::GetFileInformationByHandle(held_.get(), &held) || !::GetFileInformationByHandle(file.get(), &opened) ||
-        held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber || held.nFileIndexHigh != opened.nFileIndexHigh ||
-        held.nFileIndexLow != opened.nFileIndexLow) {
+    const std::optional<FileId> held = fileIdOf(held_.get());
+    if (!held || held != fileIdOf(file.get())) {
         capture(error, ERROR_FILE_INVALID);
         return {};
     }

@@ -8,7 +8,6 @@
 
 namespace quellary {
 
-// One process as the system lists it.
 struct ProcessRow {
     std::uint32_t id = 0;
     std::uint32_t parentId = 0;
@@ -18,15 +17,24 @@ struct ProcessRow {
                                // 8.3 name of a process started through its short path
 };
 
-// Which file a path names, whichever path reaches it (a mapped drive letter, a folder link, an 8.3 form): the
-// volume and the file's index on it, and the final path for a volume that has no file indexes.
-struct FileKey {
+// A file's identity on its volume: 128 bits where the file system gives them (ReFS reuses 64-bit indexes),
+// else the 64-bit index in `low`. All zero where the volume gives none.
+struct FileId {
     std::uint64_t volume = 0;
-    std::uint64_t index = 0; // 0: the volume gives none
-    std::wstring finalPath;  // empty where it could not be read
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+
+    [[nodiscard]] bool known() const { return low != 0 || high != 0; }
+    friend bool operator==(const FileId&, const FileId&) = default;
 };
 
-// What one process's image is, as far as it can be learnt.
+// Which file a path names, whichever path reaches it (a mapped drive letter, a folder link, an 8.3 form); the
+// final path serves a volume that gives no identity.
+struct FileKey {
+    FileId id;
+    std::wstring finalPath; // empty where it could not be read
+};
+
 struct ImageLookup {
     enum class State {
         Read,   // its path is known

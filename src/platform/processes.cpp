@@ -3,6 +3,7 @@
 #include "platform/handles.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace quellary {
@@ -210,30 +211,55 @@ bool enableDebugPrivilege() {
     return ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) && ::GetLastError() == ERROR_SUCCESS;
 }
 
-std::optional<FileKey> fileKey(const std::wstring& path) {
+std::optional<FileId> fileIdOf(HANDLE file) {
+    FILE_ID_INFO wide{};
+    if (::GetFileInformationByHandleEx(file, FileIdInfo, &wide, sizeof wide)) {
+        FileId id{wide.VolumeSerialNumber};
+        std::memcpy(&id.low, wide.FileId.Identifier, sizeof id.low);
+        std::memcpy(&id.high, wide.FileId.Identifier + sizeof id.low, sizeof id.high);
+        return id;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) {
+        return std::nullopt;
+    }
+    return FileId{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, 0};
+}
+
+std::wstring finalPathOf(HANDLE file, DWORD flags) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), flags);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length);
+    }
+}
+
+std::optional<FileKey> fileKey(const std::wstring& path, DWORD* error) {
     // Attributes only, so that a running image, and a file this account may not read, still open.
     const UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &info)) {
+    if (!file) {
+        if (error != nullptr) {
+            *error = ::GetLastError();
+        }
         return std::nullopt;
     }
-    FileKey key;
-    key.volume = info.dwVolumeSerialNumber;
-    key.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    std::wstring final(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()),
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length < final.size()) {
-            final.resize(length);
-            break;
+    const std::optional<FileId> id = fileIdOf(file.get());
+    if (!id) {
+        if (error != nullptr) {
+            *error = ::GetLastError();
         }
-        final.resize(length);
+        return std::nullopt;
     }
-    key.finalPath = std::move(final);
-    return key;
+    return FileKey{*id, finalPathOf(file.get(), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)};
 }
 
 bool sameFileName(std::wstring_view a, std::wstring_view b) {

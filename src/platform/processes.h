@@ -43,8 +43,15 @@ private:
 // False where the token lacks it, which is the rule for everyone else.
 bool enableDebugPrivilege();
 
-// Which file the path names; nothing where it cannot be opened.
-[[nodiscard]] std::optional<FileKey> fileKey(const std::wstring& path);
+// Which file the path names; nothing where it cannot be opened, with the system's error in `error`.
+[[nodiscard]] std::optional<FileKey> fileKey(const std::wstring& path, DWORD* error = nullptr);
+
+// The open file's identity; nothing where the system cannot tell it.
+[[nodiscard]] std::optional<FileId> fileIdOf(HANDLE file);
+
+// The open file's path as the system finds it, links and mapped drives resolved; empty where it cannot tell.
+// `flags` as GetFinalPathNameByHandle takes them.
+[[nodiscard]] std::wstring finalPathOf(HANDLE file, DWORD flags);
 
 // Names and paths compare as the file system compares them: ordinal, with the system's own case table, so that
 // "CVÄGENT.EXE" is "cvägent.exe" but Turkish İ is not i, nor ß SS.

@@ -13,12 +13,17 @@ constexpr int deepestFolder = 6;
 constexpr int mostFiles = 20000;
 
 NamedFile namedFile(const std::wstring& path) {
-    const std::wstring longForm = longPath(path);
-    return {longForm, shortFileName(longForm), fileKey(longForm)};
-}
-
-bool sameKey(const std::optional<FileKey>& a, const std::optional<FileKey>& b) {
-    return a && b && a->index != 0 && a->volume == b->volume && a->index == b->index;
+    NamedFile named{longPath(path), {}, {}, false};
+    named.shortName = shortFileName(named.path);
+    DWORD error = ERROR_SUCCESS;
+    named.file = fileKey(named.path, &error);
+    // A drive that this run does not see (one mapped for the user, not for an elevated run) says nothing of the
+    // file; one that answers does.
+    if (!named.file && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+        const std::wstring_view root = pathRoot(named.path);
+        named.missing = !root.empty() && ::GetFileAttributesW(std::wstring(root).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    return named;
 }
 
 struct FolderWalk {
@@ -53,7 +58,7 @@ struct FolderWalk {
                 }
             } else if (runsAsProcess(name, found.cAlternateFileName)) {
                 NamedFile file = namedFile(path);
-                if (!sameKey(file.file, excluded)) {
+                if (!file.file || !excluded || !sameFile(*file.file, *excluded, sameFileName).value_or(false)) {
                     files.push_back(EntryMatch::byFile(std::move(file), sameFileName));
                 }
             }
@@ -77,10 +82,17 @@ EntryMatch entryMatch(std::wstring_view entry) {
     return {};
 }
 
-std::vector<EntryMatch> programFilesIn(const std::wstring& folder, const std::vector<ProcessRow>& rows,
-                                       const std::optional<FileKey>& excluded) {
-    FolderWalk walk{rows, excluded, {}};
-    std::wstring top = folder;
+ClientFolder clientFolder(const std::wstring& folder, const std::optional<FileKey>& excluded) {
+    ClientFolder client{longPath(folder), {}, excluded};
+    if (const std::optional<FileKey> key = fileKey(client.path)) {
+        client.finalPath = key->finalPath;
+    }
+    return client;
+}
+
+std::vector<EntryMatch> programFilesIn(const ClientFolder& folder, const std::vector<ProcessRow>& rows) {
+    FolderWalk walk{rows, folder.excluded, {}};
+    std::wstring top = folder.path;
     while (!top.empty() && top.back() == L'\\') {
         top.pop_back();
     }

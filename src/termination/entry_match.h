@@ -16,10 +16,12 @@ namespace quellary {
 // file is looked up once, not for every process.
 [[nodiscard]] EntryMatch entryMatch(std::wstring_view entry);
 
+// The client's folder as the unlisted look weighs images against it; `excluded` is the kill tool's file.
+[[nodiscard]] ClientFolder clientFolder(const std::wstring& folder, const std::optional<FileKey>& excluded);
+
 // The program files in the folder or in one below it that a process of the view may have been started from (by
-// their long or 8.3 names), the file `excluded` left out; each by its path below `folder`. Links inside the folder
-// are not followed, and a folder of more than a few thousand files is looked through only that far.
-[[nodiscard]] std::vector<EntryMatch> programFilesIn(const std::wstring& folder, const std::vector<ProcessRow>& rows,
-                                                     const std::optional<FileKey>& excluded);
+// their long or 8.3 names), the excluded file left out. Links inside the folder are not followed, and a folder
+// of more than a few thousand files is looked through only that far.
+[[nodiscard]] std::vector<EntryMatch> programFilesIn(const ClientFolder& folder, const std::vector<ProcessRow>& rows);
 
 } // namespace quellary

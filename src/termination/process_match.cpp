@@ -3,6 +3,8 @@
 #include "termination/task_entry.h"
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_set>
 #include <utility>
 
 namespace quellary {
@@ -36,22 +38,65 @@ std::wstring_view fileNameOf(std::wstring_view path) {
     return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
 }
 
-// Windows makes an 8.3 name from the first letters of the long name's base, "~" and a number, and the first
-// three letters of its extension; a name it made from a hash of the long name is not recognised here.
+// Windows makes an 8.3 name from the first letters of the long name's base, "~" and a number ("CVDIRS~1"), or,
+// once many names share those letters, from two letters, four hex digits of a hash, "~" and a number
+// ("CV1A2B~1"); Wine from a few letters, "~" and three letters of a hash ("CVDI~K3Q"). The extension is always
+// the long one's first three letters. Loose on purpose: a name wrongly taken for a short one only costs a look
+// at its image.
 bool mayBeShortNameOf(std::wstring_view listed, std::wstring_view longName, SameName same) {
     const auto [base, extension] = splitExtension(listed);
     const std::size_t tilde = base.find(L'~');
+    const auto alphanumeric = [](wchar_t c) {
+        return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+    };
     if (tilde == 0 || tilde == std::wstring_view::npos || base.size() > 8 || extension.size() > 3 ||
         tilde + 1 == base.size() ||
-        !std::all_of(base.begin() + static_cast<std::ptrdiff_t>(tilde) + 1, base.end(),
-                     [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+        !std::all_of(base.begin() + static_cast<std::ptrdiff_t>(tilde) + 1, base.end(), alphanumeric)) {
         return false;
     }
     const auto [longBase, longExtension] = splitExtension(longName);
     const std::wstring letters = shortNameLetters(longBase);
-    const std::wstring extensionLetters = shortNameLetters(longExtension).substr(0, 3);
-    return letters.size() >= tilde && same(base.substr(0, tilde), std::wstring_view(letters).substr(0, tilde)) &&
-           same(extension, extensionLetters);
+    const std::wstring_view lead = base.substr(0, tilde);
+    const auto startsTheName = [&](std::wstring_view part) {
+        return !part.empty() && letters.size() >= part.size() &&
+               same(part, std::wstring_view(letters).substr(0, part.size()));
+    };
+    const bool hashed = lead.size() > 4 && startsTheName(lead.substr(0, lead.size() - 4)) &&
+                        std::all_of(lead.end() - 4, lead.end(), [](wchar_t c) {
+                            return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+                        });
+    return (startsTheName(lead) || hashed) && same(extension, shortNameLetters(longExtension).substr(0, 3));
+}
+
+std::optional<bool> sameFile(const FileKey& a, const FileKey& b, SameName same) {
+    if (a.id.known() && b.id.known()) {
+        return a.id == b.id;
+    }
+    if (!a.finalPath.empty() && !b.finalPath.empty()) {
+        return same(a.finalPath, b.finalPath);
+    }
+    return std::nullopt;
+}
+
+std::wstring_view pathRoot(std::wstring_view path) {
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        return path.substr(0, 3);
+    }
+    if (!path.starts_with(L"\\\\") || path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) {
+        return {};
+    }
+    const std::size_t server = path.find(L'\\', 2);
+    const std::size_t share = server == std::wstring_view::npos ? server : path.find(L'\\', server + 1);
+    return share == std::wstring_view::npos || server == 2 || share == server + 1 ? std::wstring_view()
+                                                                                  : path.substr(0, share + 1);
+}
+
+bool liesUnder(std::wstring_view path, std::wstring_view folder, SameName same) {
+    while (!folder.empty() && folder.back() == L'\\') {
+        folder.remove_suffix(1);
+    }
+    return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == L'\\' &&
+           same(path.substr(0, folder.size()), folder);
 }
 
 EntryMatch EntryMatch::byName(std::wstring_view name, SameName same) {
@@ -95,43 +140,71 @@ Match EntryMatch::operator()(const ProcessRow& row, const ImageOf& imageOf) cons
     if (kind_ == Kind::Name) {
         return same_(fileNameOf(image.path), name_) ? Match::Yes : Match::No;
     }
-    return sameImage(image) ? Match::Yes : Match::No;
+    return imageMatch(image);
 }
 
-// By the file's identity where both sides have one, else by the final paths, else by the paths as written: a file
-// that no longer exists (replaced by an update while its old image runs) has only its path.
-bool EntryMatch::sameImage(const ImageLookup& image) const {
+// "Not this file" only where the image is known to be another one. Where either side cannot be opened (a drive
+// mapped for the user but not for an elevated run, a file this account may not open), a path written otherwise
+// may still lead to the same file. A file deleted while its image runs is known by its path alone.
+Match EntryMatch::imageMatch(const ImageLookup& image) const {
     if (image.file && file_.file) {
-        const FileKey& a = *image.file;
-        const FileKey& b = *file_.file;
-        if (a.index != 0 && b.index != 0) {
-            return a.volume == b.volume && a.index == b.index;
-        }
-        if (!a.finalPath.empty() && !b.finalPath.empty()) {
-            return same_(a.finalPath, b.finalPath);
+        if (const std::optional<bool> same = sameFile(*image.file, *file_.file, same_)) {
+            return *same ? Match::Yes : Match::No;
         }
     }
-    return same_(image.path, file_.path);
+    if (same_(image.path, file_.path)) {
+        return Match::Yes;
+    }
+    // An image file that is there is not the one that is missing from the path.
+    return image.file && file_.missing ? Match::No : Match::Unconfirmed;
+}
+
+RowsMatched matchOverRows(const EntryMatch& entry, const std::vector<ProcessRow>& rows, const ImageOf& imageOf) {
+    RowsMatched matched;
+    for (const ProcessRow& row : rows) {
+        if (const Match match = entry(row, imageOf); match != Match::No) {
+            matched.named.push_back({row.id, match});
+            matched.best = std::max(matched.best, match);
+        }
+    }
+    return matched;
 }
 
 std::vector<UnlistedProgram> unlistedPrograms(const std::vector<ProcessRow>& rows, const ImageOf& imageOf,
                                               const std::vector<EntryMatch>& listed,
-                                              const std::vector<EntryMatch>& programFiles) {
-    std::vector<Match> found(programFiles.size(), Match::No);
-    for (const ProcessRow& row : rows) {
-        const auto names = [&](const EntryMatch& entry) { return entry(row, imageOf) != Match::No; };
-        if (std::any_of(listed.begin(), listed.end(), names)) {
-            continue;
+                                              const std::vector<EntryMatch>& programFiles, const ClientFolder& folder,
+                                              SameName same) {
+    std::vector<ProcessRow> unlisted;
+    std::copy_if(rows.begin(), rows.end(), std::back_inserter(unlisted), [&](const ProcessRow& row) {
+        return std::none_of(listed.begin(), listed.end(),
+                            [&](const EntryMatch& entry) { return entry(row, imageOf) != Match::No; });
+    });
+    std::vector<UnlistedProgram> programs;
+    std::unordered_set<std::uint32_t> named;
+    for (const EntryMatch& file : programFiles) {
+        const RowsMatched matched = matchOverRows(file, unlisted, imageOf);
+        if (matched.best != Match::No) {
+            programs.push_back({file.file().path, matched.best == Match::Unconfirmed});
         }
-        for (std::size_t i = 0; i < programFiles.size(); ++i) {
-            // A program seen running by its path outweighs a namesake whose path could not be read.
-            found[i] = std::max(found[i], programFiles[i](row, imageOf));
+        for (const RowMatch& row : matched.named) {
+            named.insert(row.id);
         }
     }
-    std::vector<UnlistedProgram> programs;
-    for (std::size_t i = 0; i < programFiles.size(); ++i) {
-        if (found[i] != Match::No) {
-            programs.push_back({programFiles[i].file().path, found[i] == Match::Unconfirmed});
+    // What the walk cannot name is known by where its image lies, each path once.
+    for (const ProcessRow& row : unlisted) {
+        if (named.contains(row.id)) {
+            continue;
+        }
+        const ImageLookup image = imageOf(row);
+        const bool inFolder = image.state == ImageLookup::State::Read &&
+                              (liesUnder(image.path, folder.path, same) ||
+                               (image.file && liesUnder(image.file->finalPath, folder.finalPath, same)));
+        const bool excluded =
+            image.file && folder.excluded && sameFile(*image.file, *folder.excluded, same).value_or(false);
+        if (inFolder && !excluded && std::none_of(programs.begin(), programs.end(), [&](const UnlistedProgram& known) {
+                return same(known.path, image.path);
+            })) {
+            programs.push_back({image.path, false});
         }
     }
     return programs;

@@ -5,6 +5,7 @@
 
 #include "platform/process_rows.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,15 +15,19 @@ namespace quellary {
 // Names compare as the file system compares them; on Windows that needs the system's case table.
 using SameName = bool (*)(std::wstring_view, std::wstring_view);
 
-// Unconfirmed: a process that may be the one named but that may not be asked; it counts as running, never as
+// Unconfirmed: a process that may be the one named but cannot be told apart; it counts as running, never as
 // "not running". In order of weight: what one row shows outweighs what another leaves open.
 enum class Match { No, Unconfirmed, Yes };
 
-// A file that a full path names.
+// Whether two keys are one file: by identity where both have one, else by final path; nothing where they cannot
+// tell.
+[[nodiscard]] std::optional<bool> sameFile(const FileKey& a, const FileKey& b, SameName same);
+
 struct NamedFile {
     std::wstring path;           // its long form
     std::wstring shortName;      // its 8.3 file name, where it has one besides its long name
-    std::optional<FileKey> file; // nothing where the file cannot be opened (it no longer exists)
+    std::optional<FileKey> file; // nothing where the file cannot be opened
+    bool missing = false;        // no file is at the path, on a volume that answers: gone, or never there
 };
 
 // What one task list entry names: a full path the processes started from that file, a program's file name the
@@ -42,7 +47,7 @@ public:
 
 private:
     enum class Kind { Nothing, Name, File };
-    [[nodiscard]] bool sameImage(const ImageLookup& image) const;
+    [[nodiscard]] Match imageMatch(const ImageLookup& image) const;
 
     Kind kind_ = Kind::Nothing;
     SameName same_ = nullptr;
@@ -50,21 +55,52 @@ private:
     NamedFile file_;
 };
 
-// Whether `listed`, a name in the 8.3 form ("CVDIRS~1.EXE"), may be the short name of `longName`.
+struct RowMatch {
+    std::uint32_t id = 0;
+    Match match = Match::No;
+};
+
+// Every row the entry names or may name, and the surest of them. Every look over the processes asks this, so
+// that what counts as running cannot differ between them.
+struct RowsMatched {
+    Match best = Match::No;
+    std::vector<RowMatch> named; // Yes or Unconfirmed, in the rows' order
+};
+[[nodiscard]] RowsMatched matchOverRows(const EntryMatch& entry, const std::vector<ProcessRow>& rows,
+                                        const ImageOf& imageOf);
+
+// Whether `listed`, a name in the 8.3 form ("CVDIRS~1.EXE", "CV1A2B~1.EXE", "CVDI~K3Q.EXE"), may be the short
+// name of `longName`.
 [[nodiscard]] bool mayBeShortNameOf(std::wstring_view listed, std::wstring_view longName, SameName same);
 
 // The part of a path after its last backslash.
 [[nodiscard]] std::wstring_view fileNameOf(std::wstring_view path);
 
+// The root of a drive letter's path (C:\ of C:\x) or of a share's (\\server\share\ of \\server\share\x); empty for
+// any other path.
+[[nodiscard]] std::wstring_view pathRoot(std::wstring_view path);
+
+// Whether `path` names something inside `folder`, at any depth.
+[[nodiscard]] bool liesUnder(std::wstring_view path, std::wstring_view folder, SameName same);
+
+struct ClientFolder {
+    std::wstring path;               // its long form
+    std::wstring finalPath;          // empty where it could not be read
+    std::optional<FileKey> excluded; // the kill tool's file, which is none of the client's programs
+};
+
 // The programs of the client that the list lacks: every row that no listed entry names (Yes or Unconfirmed) and
-// that one of the client's program files names. `pathUnread`: the row's name is that of a program file in the
-// client's folder, but its image could not be learnt. Each program once, in the order of `programFiles`.
+// that one of the client's program files names, each program once, in the order of `programFiles`. After them,
+// by their images' paths, the rows whose images lie in the client's folder that no program file names: a
+// program deeper than the walk went, or whose file was deleted or renamed while it runs. `pathUnread`: the
+// row's name is that of a program file in the client's folder, but its image could not be told.
 struct UnlistedProgram {
-    std::wstring path; // the program file in the client's folder
+    std::wstring path;
     bool pathUnread = false;
 };
 [[nodiscard]] std::vector<UnlistedProgram> unlistedPrograms(const std::vector<ProcessRow>& rows, const ImageOf& imageOf,
                                                             const std::vector<EntryMatch>& listed,
-                                                            const std::vector<EntryMatch>& programFiles);
+                                                            const std::vector<EntryMatch>& programFiles,
+                                                            const ClientFolder& folder, SameName same);
 
 } // namespace quellary

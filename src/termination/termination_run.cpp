@@ -216,11 +216,7 @@ const RunOutcome& TerminationRun::check(const TaskSheet& list) {
                 outcome_.record.tasks.push_back({task, TaskOutcome::Unusable, entry.why});
                 continue;
             }
-            const EntryMatch named = entryMatch(wideText(task));
-            Match seen = Match::No;
-            for (const ProcessRow& row : view.rows()) {
-                seen = std::max(seen, named(row, imageOf));
-            }
+            const Match seen = matchOverRows(entryMatch(wideText(task)), view.rows(), imageOf).best;
             listedRunning = listedRunning || seen != Match::No;
             outcome_.record.tasks.push_back(
                 {task, seen == Match::No ? TaskOutcome::NotRunning : TaskOutcome::Running,
@@ -297,14 +293,9 @@ void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
         entries.push_back(entryMatch(wideText(task.task)));
     }
     const auto runningAgain = [&](const ProcessView& view, std::size_t i) {
-        Match seen = Match::No;
-        if (tasks[i].outcome == TaskOutcome::Terminated || tasks[i].outcome == TaskOutcome::NotRunning) {
-            const ImageOf imageOf = view.imageOf();
-            for (const ProcessRow& row : view.rows()) {
-                seen = std::max(seen, entries[i](row, imageOf));
-            }
-        }
-        return seen;
+        return tasks[i].outcome == TaskOutcome::Terminated || tasks[i].outcome == TaskOutcome::NotRunning
+                   ? matchOverRows(entries[i], view.rows(), view.imageOf()).best
+                   : Match::No;
     };
     const ProcessView running = lookAtProcesses();
     for (auto i = static_cast<std::size_t>(first); i < tasks.size(); ++i) {
@@ -344,9 +335,10 @@ void TerminationRun::findUnlistedPrograms(const TaskSheet& list) {
     for (int i = 0; i < list.count(); ++i) {
         listed.push_back(entryMatch(wideText(list.text(i))));
     }
-    const std::vector<EntryMatch> files =
-        programFilesIn(longPath(wideText(settings_.clientFolder)), view.rows(), fileKey(wideText(settings_.tool.path)));
-    for (const UnlistedProgram& program : unlistedPrograms(view.rows(), view.imageOf(), listed, files)) {
+    const ClientFolder folder = clientFolder(wideText(settings_.clientFolder), fileKey(wideText(settings_.tool.path)));
+    const std::vector<EntryMatch> files = programFilesIn(folder, view.rows());
+    for (const UnlistedProgram& program :
+         unlistedPrograms(view.rows(), view.imageOf(), listed, files, folder, sameFileName)) {
         record.unlistedLeftRunning.push_back(narrowText(program.path));
         if (program.pathUnread) {
             record.unlistedUnread.push_back(record.unlistedLeftRunning.back());

@@ -113,6 +113,20 @@ TEST(SelectTargets, SparesItselfItsCallersAndTheSystem) {
     EXPECT_EQ(kinds(""), V{});
 }
 
+// The system hands an ended process's id to the next one: only the creation time tells them apart.
+TEST(ReusedIds, TellTheProcessSeenFromALaterOneOnlyByTheirCreationTimes) {
+    EXPECT_EQ(heldIs(500, 500), HeldIs::seen);
+    EXPECT_EQ(heldIs(500, 900), HeldIs::another);
+    EXPECT_EQ(heldIs(500, std::nullopt), HeldIs::unknown);
+    EXPECT_EQ(heldIs(0, 500), HeldIs::unknown);
+    EXPECT_EQ(heldIs(500, 0), HeldIs::unknown);
+
+    Handled handled;
+    EXPECT_TRUE(handled.first({1300, 500, TargetKind::kill}));
+    EXPECT_FALSE(handled.first({1300, 500, TargetKind::kill})) << "one process, seen again by a later round";
+    EXPECT_TRUE(handled.first({1300, 900, TargetKind::kill})) << "a newcomer with an ended process's id";
+}
+
 TEST(SelectTargets, ProtectsPidsZeroAndFourWhateverTheirName) {
     EXPECT_TRUE(isSystemProcess(0, "x.exe"));
     EXPECT_TRUE(isSystemProcess(4, "x.exe"));

@@ -19,8 +19,8 @@ bool sameAscii(std::wstring_view a, std::wstring_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return fold(x) == fold(y); });
 }
 
-const FileKey agentFile{7, 1001, L"\\\\?\\D:\\Apps\\Corvana\\cvagent.exe"};
-const FileKey otherFile{7, 2002, L"\\\\?\\D:\\Old\\cvagent.exe"};
+const FileKey agentFile{{7, 1001}, L"\\\\?\\D:\\Apps\\Corvana\\cvagent.exe"};
+const FileKey otherFile{{7, 2002}, L"\\\\?\\D:\\Old\\cvagent.exe"};
 
 // The images a test knows, by process id; any other process may not be asked.
 struct Images {
@@ -71,6 +71,13 @@ TEST(EntryNames, BlanksAroundAndTheTrailingDotsWindowsDropsAreNoPartOfTheName) {
     EXPECT_FALSE(mayBeShortNameOf(L"CVDIRS~1.COM", L"cvdirsync.exe", sameAscii));
     EXPECT_FALSE(mayBeShortNameOf(L"cvdirsync.exe", L"cvdirsync.exe", sameAscii)) << "no 8.3 name";
     EXPECT_FALSE(mayBeShortNameOf(L"~1.EXE", L"cvdirsync.exe", sameAscii));
+    // Made from a hash of the long name, by Windows and by Wine.
+    EXPECT_TRUE(mayBeShortNameOf(L"CV1A2B~1.EXE", L"cvdirsync.exe", sameAscii));
+    EXPECT_TRUE(mayBeShortNameOf(L"PROG~FBU", L"Program Files", sameAscii));
+    EXPECT_TRUE(mayBeShortNameOf(L"CVDI~K3Q.EXE", L"cvdirsync.exe", sameAscii));
+    EXPECT_FALSE(mayBeShortNameOf(L"CO1A2B~1.EXE", L"cvdirsync.exe", sameAscii));
+    EXPECT_FALSE(mayBeShortNameOf(L"CV1G2B~1.EXE", L"cvdirsync.exe", sameAscii)) << "G is no hex digit";
+    EXPECT_FALSE(mayBeShortNameOf(L"CVDI~K-Q.EXE", L"cvdirsync.exe", sameAscii));
 }
 
 TEST(EntryMatch, ANameDecidesByTheListedNameAndAsksOnlyAboutShortNames) {
@@ -99,11 +106,11 @@ TEST(EntryMatch, ANameDecidesByTheListedNameAndAsksOnlyAboutShortNames) {
 TEST(EntryMatch, AFullPathNamesOneFileWhateverWayLeadsToIt) {
     Images images;
     images.byId[1] = read(L"Q:\\cvagent.exe", agentFile);                         // a drive letter mapped to the folder
-    images.byId[2] = read(L"C:\\Link\\CVAGENT.EXE", FileKey{7, 1001, L""});       // a folder link, another case
+    images.byId[2] = read(L"C:\\Link\\CVAGENT.EXE", FileKey{{7, 1001}, L""});     // a folder link, another case
     images.byId[3] = read(L"C:\\Program Files\\Corvana\\cvagent.exe", otherFile); // the same text, another file
     images.byId[5] = {ImageLookup::State::Gone, L"", std::nullopt};
     images.byId[6] = read(L"C:\\Program Files\\Corvana\\CVAGENT.exe", std::nullopt); // its file can't be opened
-    images.byId[7] = read(L"D:\\x\\cvagent.exe", FileKey{9, 0, L"\\\\?\\D:\\Other\\cvagent.exe"});
+    images.byId[7] = read(L"D:\\x\\cvagent.exe", FileKey{{9, 0}, L"\\\\?\\D:\\Other\\cvagent.exe"});
     const EntryMatch entry = agentByPath();
     const struct {
         std::uint32_t id;
@@ -118,12 +125,28 @@ TEST(EntryMatch, AFullPathNamesOneFileWhateverWayLeadsToIt) {
 
     // Without an index on either side, the final paths decide; a file that is gone is known by its path alone.
     const EntryMatch noIndex =
-        EntryMatch::byFile({L"C:\\P\\cvagent.exe", L"", FileKey{9, 0, L"\\\\?\\D:\\OTHER\\CVAGENT.EXE"}}, sameAscii);
+        EntryMatch::byFile({L"C:\\P\\cvagent.exe", L"", FileKey{{9, 0}, L"\\\\?\\D:\\OTHER\\CVAGENT.EXE"}}, sameAscii);
     EXPECT_EQ(noIndex(row(7, L"cvagent.exe"), images.imageOf()), Match::Yes);
+    images.byId[9] = read(L"\\\\fs\\apps\\Corvana\\cvagent.exe", std::nullopt);
     const EntryMatch gone =
-        EntryMatch::byFile({L"C:\\Program Files\\Corvana\\cvagent.exe", L"", std::nullopt}, sameAscii);
+        EntryMatch::byFile({L"C:\\Program Files\\Corvana\\cvagent.exe", L"", std::nullopt, true}, sameAscii);
     EXPECT_EQ(gone(row(3, L"cvagent.exe"), images.imageOf()), Match::Yes);
     EXPECT_EQ(gone(row(1, L"cvagent.exe"), images.imageOf()), Match::No);
+    EXPECT_EQ(gone(row(6, L"cvagent.exe"), images.imageOf()), Match::Yes);
+    EXPECT_EQ(gone(row(9, L"cvagent.exe"), images.imageOf()), Match::Unconfirmed) << "another path, unopened";
+    // A file that this run cannot open (a drive mapped only for the user): a path written otherwise may lead
+    // to it, so only a different file known on both sides is "not this one".
+    const EntryMatch unseen = EntryMatch::byFile({L"Z:\\Corvana\\cvagent.exe", L"", std::nullopt}, sameAscii);
+    EXPECT_EQ(unseen(row(1, L"cvagent.exe"), images.imageOf()), Match::Unconfirmed);
+    EXPECT_EQ(unseen(row(9, L"cvagent.exe"), images.imageOf()), Match::Unconfirmed);
+    EXPECT_EQ(unseen(row(3, L"cvagent.exe"), images.imageOf()), Match::Unconfirmed);
+    EXPECT_EQ(entry(row(9, L"cvagent.exe"), images.imageOf()), Match::Unconfirmed) << "the image cannot be opened";
+    const RowsMatched over = matchOverRows(unseen, {row(1, L"cvagent.exe"), row(5, L"cvagent.exe")}, images.imageOf());
+    EXPECT_EQ(over.best, Match::Unconfirmed);
+    ASSERT_EQ(over.named.size(), 1u);
+    EXPECT_EQ(over.named[0].id, 1u);
+    EXPECT_EQ(matchOverRows(entry, {row(4, L"cvagent.exe"), row(1, L"cvagent.exe")}, images.imageOf()).best, Match::Yes)
+        << "one row seen running outweighs one left open";
     // Windows may list a process started through the file's 8.3 path by the short name.
     const EntryMatch withShortName = EntryMatch::byFile({L"C:\\P\\cvagent.exe", L"CVAGEN~1.EXE", agentFile}, sameAscii);
     EXPECT_EQ(withShortName(row(1, L"cvagen~1.exe"), images.imageOf()), Match::Yes);
@@ -131,23 +154,40 @@ TEST(EntryMatch, AFullPathNamesOneFileWhateverWayLeadsToIt) {
 
 TEST(UnlistedPrograms, TheClientsProgramsNoEntryNamesAndThoseWhosePathsCannotBeRead) {
     Images images;
-    images.byId[1] = read(L"Q:\\cvlink.exe", FileKey{7, 1, L""});
-    images.byId[3] = read(L"C:\\Elsewhere\\cvsync.exe", FileKey{7, 99, L""});
+    images.byId[1] = read(L"Q:\\cvlink.exe", FileKey{{7, 1}, L""});
+    images.byId[3] = read(L"C:\\Elsewhere\\cvsync.exe", FileKey{{7, 99}, L""});
     images.byId[5] = read(L"C:\\C\\cvagent.exe", agentFile);
-    const std::vector<ProcessRow> rows = {row(1, L"cvlink.exe"), row(2, L"cvguard.exe"), row(3, L"cvsync.exe"),
-                                          row(4, L"cvlink.exe"), row(5, L"cvagent.exe"), row(6, L"notepad.exe"),
-                                          row(7, L"cvguard.exe")};
+    // Beyond the walk (too deep, or its file renamed or deleted while it runs), known by where its image lies.
+    images.byId[8] = read(L"C:\\C\\a\\b\\c\\d\\e\\f\\g\\cvdeep.exe", std::nullopt);
+    images.byId[9] = read(L"C:\\C\\a\\b\\c\\d\\e\\f\\g\\CVDEEP.EXE", std::nullopt);
+    images.byId[10] = read(L"Q:\\old\\cvold.exe", FileKey{{7, 50}, L"\\\\?\\D:\\Apps\\C\\old\\cvold.exe"});
+    images.byId[11] = read(L"C:\\C\\endprocx.exe", FileKey{{7, 77}, L""});
+    images.byId[12] = read(L"C:\\Client2\\cvtwo.exe", FileKey{{7, 78}, L""});
+    const std::vector<ProcessRow> rows = {row(1, L"cvlink.exe"),  row(2, L"cvguard.exe"),   row(3, L"cvsync.exe"),
+                                          row(4, L"cvlink.exe"),  row(5, L"cvagent.exe"),   row(6, L"notepad.exe"),
+                                          row(7, L"cvguard.exe"), row(8, L"cvdeep.exe"),    row(9, L"cvdeep.exe"),
+                                          row(10, L"cvold.exe"),  row(11, L"endprocx.exe"), row(12, L"cvtwo.exe")};
     const auto file = [](std::wstring path, std::uint64_t index) {
-        return EntryMatch::byFile({std::move(path), L"", FileKey{7, index, L""}}, sameAscii);
+        return EntryMatch::byFile({std::move(path), L"", FileKey{{7, index}, L""}}, sameAscii);
     };
     const std::vector<EntryMatch> programFiles = {file(L"C:\\C\\cvlink.exe", 1), file(L"C:\\C\\cvguard.exe", 2),
                                                   file(L"C:\\C\\cvsync.exe", 3), file(L"C:\\C\\cvagent.exe", 1001),
                                                   file(L"C:\\C\\cvidle.exe", 4)};
     const std::vector<EntryMatch> listed = {EntryMatch::byName(L"cvagent.exe", sameAscii)};
-    const std::vector<UnlistedProgram> found = unlistedPrograms(rows, images.imageOf(), listed, programFiles);
-    ASSERT_EQ(found.size(), 2u);
+    const ClientFolder folder{L"C:\\C\\", L"\\\\?\\D:\\Apps\\C", FileKey{{7, 77}, L""}};
+    const std::vector<UnlistedProgram> found =
+        unlistedPrograms(rows, images.imageOf(), listed, programFiles, folder, sameAscii);
+    ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0].path, L"C:\\C\\cvlink.exe");
     EXPECT_FALSE(found[0].pathUnread) << "seen by its path once, though a namesake could not be asked";
     EXPECT_EQ(found[1].path, L"C:\\C\\cvguard.exe");
     EXPECT_TRUE(found[1].pathUnread);
+    EXPECT_EQ(found[2].path, L"C:\\C\\a\\b\\c\\d\\e\\f\\g\\cvdeep.exe") << "once for its two processes";
+    EXPECT_EQ(found[3].path, L"Q:\\old\\cvold.exe") << "its final path lies in the folder";
+
+    EXPECT_EQ(pathRoot(L"C:\\x\\y.exe"), L"C:\\");
+    EXPECT_EQ(pathRoot(L"\\\\fs\\apps\\y.exe"), L"\\\\fs\\apps\\");
+    EXPECT_EQ(pathRoot(L"\\\\fs\\apps"), L"") << "no share without its backslash";
+    EXPECT_EQ(pathRoot(L"\\\\?\\C:\\y.exe"), L"");
+    EXPECT_EQ(pathRoot(L"y.exe"), L"");
 }

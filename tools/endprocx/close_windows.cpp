@@ -60,72 +60,61 @@ bool mayOwnWindows(DWORD pid) noexcept {
 
 struct WindowSearch {
     const WindowFunctions* user = nullptr;
-    const std::vector<DWORD>* pids = nullptr;
-    std::vector<DWORD> owners; // of a window that was sent WM_CLOSE
+    std::vector<HeldProcess*> processes;
 };
 
 BOOL CALLBACK closeIfOwned(HWND window, LPARAM param) {
     auto& search = *reinterpret_cast<WindowSearch*>(param);
     DWORD pid = 0;
     search.user->windowProcess(window, &pid);
-    const std::vector<DWORD>& pids = *search.pids;
+    const auto owner = std::find_if(search.processes.begin(), search.processes.end(),
+                                    [&](const HeldProcess* process) { return process->pid == pid; });
     // Posted, not sent: a window that never answers must not hold the tool.
-    if (std::find(pids.begin(), pids.end(), pid) != pids.end() && search.user->isVisible(window) &&
-        search.user->post(window, WM_CLOSE, 0, 0) &&
-        std::find(search.owners.begin(), search.owners.end(), pid) == search.owners.end()) {
-        search.owners.push_back(pid);
+    if (owner != search.processes.end() && search.user->isVisible(window) &&
+        search.user->post(window, WM_CLOSE, 0, 0)) {
+        (*owner)->asked = true;
     }
     return TRUE;
 }
 
 } // namespace
 
-CloseRequest askToClose(const std::vector<DWORD>& pids) {
-    CloseRequest request;
-    std::vector<DWORD> candidates;
-    for (const DWORD pid : pids) {
-        (mayOwnWindows(pid) ? candidates : request.windowless).push_back(pid);
-    }
-    WindowSearch search{candidates.empty() ? nullptr : windowFunctions(), &candidates, {}};
-    if (search.user != nullptr) {
-        search.user->enumWindows(closeIfOwned, reinterpret_cast<LPARAM>(&search));
-    }
-    for (const DWORD pid : candidates) {
-        const bool owns = std::find(search.owners.begin(), search.owners.end(), pid) != search.owners.end();
-        quellary::UniqueHandle process(owns ? ::OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr);
-        if (!process) {
-            request.windowless.push_back(pid);
-            continue;
+void ClosingChance::give(std::vector<HeldProcess>& processes) {
+    WindowSearch search;
+    for (HeldProcess& process : processes) {
+        if (mayOwnWindows(process.pid)) {
+            search.processes.push_back(&process);
         }
-        request.asked.push_back(pid);
-        request.askedProcesses.push_back(std::move(process));
     }
-    return request;
+    search.user = search.processes.empty() ? nullptr : windowFunctions();
+    if (search.user == nullptr) {
+        return;
+    }
+    // The clock starts only now: the look, the image look-ups and the module walks are no time of the windows'.
+    const ULONGLONG now = ::GetTickCount64();
+    if (!deadline_) {
+        deadline_ = now + boundMs_;
+    }
+    if (now >= *deadline_) {
+        return;
+    }
+    search.user->enumWindows(closeIfOwned, reinterpret_cast<LPARAM>(&search));
+    std::vector<HANDLE> asked;
+    for (const HeldProcess* process : search.processes) {
+        if (process->asked) {
+            asked.push_back(process->handle.get());
+        }
+    }
+    awaitAll(asked, *deadline_);
 }
 
-void awaitAll(const std::vector<quellary::UniqueHandle>& processes, ULONGLONG deadline) {
-    std::vector<HANDLE> raw;
-    raw.reserve(processes.size());
-    for (const quellary::UniqueHandle& process : processes) {
-        raw.push_back(process.get());
-    }
-    for (std::size_t first = 0; first < raw.size(); first += MAXIMUM_WAIT_OBJECTS) {
+void awaitAll(const std::vector<HANDLE>& processes, ULONGLONG deadline) {
+    for (std::size_t first = 0; first < processes.size(); first += MAXIMUM_WAIT_OBJECTS) {
         const ULONGLONG now = ::GetTickCount64();
         const auto left = static_cast<DWORD>(now < deadline ? deadline - now : 0);
-        const auto count = static_cast<DWORD>(std::min<std::size_t>(raw.size() - first, MAXIMUM_WAIT_OBJECTS));
-        ::WaitForMultipleObjects(count, raw.data() + first, TRUE, left);
+        const auto count = static_cast<DWORD>(std::min<std::size_t>(processes.size() - first, MAXIMUM_WAIT_OBJECTS));
+        ::WaitForMultipleObjects(count, processes.data() + first, TRUE, left);
     }
-}
-
-std::vector<DWORD> awaitClosing(const CloseRequest& request, ULONGLONG deadline) {
-    awaitAll(request.askedProcesses, deadline);
-    std::vector<DWORD> running;
-    for (std::size_t i = 0; i < request.askedProcesses.size(); ++i) {
-        if (::WaitForSingleObject(request.askedProcesses[i].get(), 0) != WAIT_OBJECT_0) {
-            running.push_back(request.asked[i]);
-        }
-    }
-    return running;
 }
 
 } // namespace endprocx

@@ -1,31 +1,44 @@
 // The chance to close before the force: a process that shows windows may hold work that it saves when it is asked
-// to close, as a click on its close box asks it.
+// to close, as a click on its close box asks it, and may save it through other processes of its program.
 #pragma once
 
 #include "platform/handles.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 namespace endprocx {
 
-struct CloseRequest {
-    std::vector<DWORD> windowless; // no visible top-level window (or none that took the request): not asked
-    std::vector<DWORD> asked;
-    // The processes asked, held open until the caller is done with their ids, so that none is reused meanwhile.
-    std::vector<quellary::UniqueHandle> askedProcesses;
+// A process of the task, held from the moment it was chosen: while the handle is open its id names no other
+// process, so the windows found by that id are its own.
+struct HeldProcess {
+    DWORD pid = 0;
+    quellary::UniqueHandle handle;
+    bool asked = false; // one of its windows was asked to close
 };
 
-// Posts WM_CLOSE to every visible top-level window of the processes, as a task manager's "End task" does, and
-// returns at once.
-[[nodiscard]] CloseRequest askToClose(const std::vector<DWORD>& pids);
+// One bound for all of a task's processes, however many rounds find them: it starts when the first window is
+// asked, and processes found later share what is left of it.
+class ClosingChance {
+public:
+    explicit ClosingChance(ULONGLONG boundMs) noexcept : boundMs_(boundMs) {}
+
+    // Posts WM_CLOSE to every visible top-level window of the processes, as a task manager's "End task" does,
+    // then waits until every process asked has ended or the bound has run out. Ends nothing.
+    void give(std::vector<HeldProcess>& processes);
+
+private:
+    ULONGLONG boundMs_;
+    std::optional<ULONGLONG> deadline_; // GetTickCount64
+};
 
 // Waits for all of the processes at once, MAXIMUM_WAIT_OBJECTS at a time, until the deadline (GetTickCount64).
-void awaitAll(const std::vector<quellary::UniqueHandle>& processes, ULONGLONG deadline);
+void awaitAll(const std::vector<HANDLE>& processes, ULONGLONG deadline);
 
-// Waits until every process asked has ended or the deadline (GetTickCount64) has passed; returns those still
-// running.
-[[nodiscard]] std::vector<DWORD> awaitClosing(const CloseRequest& request, ULONGLONG deadline);
+[[nodiscard]] inline bool hasEnded(HANDLE process) noexcept {
+    return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
 
 } // namespace endprocx

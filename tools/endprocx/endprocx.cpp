@@ -11,13 +11,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -28,11 +26,6 @@ using endprocx::ProcessEntry;
 using endprocx::Report;
 
 using quellary::UniqueHandle;
-
-// Process handles fail with NULL and snapshots with INVALID_HANDLE_VALUE: adopt() turns both into an empty owner.
-UniqueHandle adopt(HANDLE h) noexcept {
-    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
 
 // Each process told to end gets this long to go: long enough for a process that is busy in the kernel, short
 // enough that a caller waiting for the result file is not kept long when something cannot be ended. One process
@@ -67,45 +60,82 @@ bool isCritical(HANDLE process) noexcept {
     return fn && fn(process, &critical) && critical;
 }
 
-bool hasEnded(HANDLE process) noexcept {
-    return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-}
-
 // Where a process counts that could not be terminated, by the error of the call that failed.
 int& unterminated(DWORD error, KillCounts& counts) noexcept {
     return error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed;
 }
 
-// Terminates one process. Returns its handle when it was told to end; otherwise records the outcome at once.
-UniqueHandle terminate(DWORD pid, KillCounts& counts) {
-    UniqueHandle process =
-        adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+std::optional<std::uint64_t> creationTime(HANDLE process) noexcept {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+// Opens a process as soon as it is chosen, so that everything after the look reaches it through one handle. A
+// process that may not be ended may still be asked to close. Nothing, with the outcome counted at once, where it
+// has ended meanwhile or cannot be opened.
+std::optional<endprocx::HeldProcess> hold(const endprocx::Target& target, KillCounts& counts) {
+    constexpr DWORD ask = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
+    UniqueHandle process(::OpenProcess(ask | PROCESS_TERMINATE, FALSE, target.pid));
     if (!process && ::GetLastError() == ERROR_ACCESS_DENIED) {
-        process = adopt(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        process.reset(::OpenProcess(ask, FALSE, target.pid));
     }
     if (!process) {
         const DWORD error = ::GetLastError();
-        // An id that no longer names a process: it ended between the snapshot and now.
+        // An id that no longer names a process: it ended between the look and now.
         ++(error == ERROR_INVALID_PARAMETER ? counts.ended : unterminated(error, counts));
-        return {};
+        return std::nullopt;
     }
-    if (isCritical(process.get())) {
-        ++counts.refused;
-        return {};
+    switch (endprocx::heldIs(target.created, creationTime(process.get()))) {
+    case endprocx::HeldIs::seen:
+        return endprocx::HeldProcess{target.pid, std::move(process), false};
+    case endprocx::HeldIs::another:
+        ++counts.ended; // the process seen has ended, and its id went to one the look did not judge
+        return std::nullopt;
+    case endprocx::HeldIs::unknown:
+        break;
     }
-    if (!::TerminateProcess(process.get(), 1)) {
-        const DWORD error = ::GetLastError();
-        // A process that is already exiting refuses to be terminated with access denied.
-        ++(hasEnded(process.get()) ? counts.ended : unterminated(error, counts));
-        return {};
-    }
-    return process;
+    ++counts.denied; // it cannot be told from a stranger that got its id, so it is left alone
+    return std::nullopt;
 }
 
-void awaitEnd(const std::vector<UniqueHandle>& processes, ULONGLONG deadline, KillCounts& counts) {
-    endprocx::awaitAll(processes, deadline);
-    for (const UniqueHandle& process : processes) {
-        ++(hasEnded(process.get()) ? counts.ended : counts.stillRunning);
+// Returns whether the process was told to end; otherwise records the outcome at once.
+bool terminate(HANDLE process, KillCounts& counts) {
+    if (isCritical(process)) {
+        ++counts.refused;
+        return false;
+    }
+    if (!::TerminateProcess(process, 1)) {
+        const DWORD error = ::GetLastError();
+        // A process that is already exiting refuses to be terminated with access denied.
+        ++(endprocx::hasEnded(process) ? counts.ended : unterminated(error, counts));
+        return false;
+    }
+    return true;
+}
+
+// One round's processes: every window is asked first while the whole task still runs, since a window may save
+// through a windowless helper of its own program; then whatever still runs is forced.
+void endHeld(std::vector<endprocx::HeldProcess>& processes, endprocx::ClosingChance& chance, ULONGLONG taskDeadline,
+             KillCounts& counts) {
+    chance.give(processes);
+    const bool anyAsked = std::any_of(processes.begin(), processes.end(),
+                                      [](const endprocx::HeldProcess& process) { return process.asked; });
+    std::vector<HANDLE> told;
+    for (const endprocx::HeldProcess& process : processes) {
+        counts.askedToClose += process.asked ? 1 : 0;
+        if (endprocx::hasEnded(process.handle.get())) {
+            ++counts.ended;
+            counts.closed += anyAsked ? 1 : 0;
+        } else if (terminate(process.handle.get(), counts)) {
+            told.push_back(process.handle.get());
+        }
+    }
+    endprocx::awaitAll(told, std::min(::GetTickCount64() + processBoundMs, taskDeadline));
+    for (const HANDLE process : told) {
+        ++(endprocx::hasEnded(process) ? counts.ended : counts.stillRunning);
     }
 }
 
@@ -113,11 +143,9 @@ Report killTask(const std::string& taskName) {
     const DWORD self = ::GetCurrentProcessId();
     const quellary::EntryMatch entry = quellary::entryMatch(quellary::wideText(taskName, CP_UTF8));
     const ULONGLONG taskDeadline = ::GetTickCount64() + taskBoundMs;
-    const ULONGLONG closeBy = ::GetTickCount64() + closeBoundMs;
+    endprocx::ClosingChance chance(closeBoundMs);
     KillCounts counts;
-    std::unordered_set<DWORD> handled;
-    // Handles stay open to the end so that no id of an ended process can be reused and mistaken for a newcomer.
-    std::vector<UniqueHandle> held;
+    endprocx::Handled handled;
     for (int round = 0; round <= killRounds; ++round) {
         const quellary::ProcessView view = quellary::ProcessView::take();
         if (view.error() != ERROR_SUCCESS) {
@@ -130,20 +158,21 @@ Report killTask(const std::string& taskName) {
         // The tool's own row is none of the view's, but its callers are found from it.
         const quellary::ProcessRow& own = view.self();
         std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
-        std::unordered_map<DWORD, const quellary::ProcessRow*> rows;
         for (const quellary::ProcessRow& row : view.rows()) {
             entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
-            rows.emplace(row.id, &row);
         }
-        const quellary::ImageOf imageOf = view.imageOf();
+        std::unordered_map<DWORD, quellary::Match> matches;
+        for (const quellary::RowMatch& row : quellary::matchOverRows(entry, view.rows(), view.imageOf()).named) {
+            matches.emplace(row.id, row.match);
+        }
         const auto named = [&](const ProcessEntry& process) {
-            const auto row = rows.find(process.pid);
-            return row == rows.end() ? quellary::Match::No : entry(*row->second, imageOf);
+            const auto match = matches.find(process.pid);
+            return match == matches.end() ? quellary::Match::No : match->second;
         };
-        std::vector<DWORD> toEnd;
+        std::vector<endprocx::HeldProcess> toEnd;
         bool newcomers = false;
         for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
-            if (!handled.insert(target.pid).second) {
+            if (!handled.first(target)) {
                 continue;
             }
             newcomers = true;
@@ -153,31 +182,14 @@ Report killTask(const std::string& taskName) {
                 ++counts.stillRunning;
             } else if (target.kind != endprocx::TargetKind::kill) {
                 ++counts.refused;
-            } else {
-                toEnd.push_back(target.pid);
+            } else if (std::optional<endprocx::HeldProcess> process = hold(target, counts)) {
+                toEnd.push_back(std::move(*process));
             }
         }
         if (!newcomers) {
             break;
         }
-        // Windowless processes are ended at once, while those asked to close take their time.
-        endprocx::CloseRequest closing = endprocx::askToClose(toEnd);
-        std::vector<UniqueHandle> told;
-        const auto force = [&](DWORD pid) {
-            if (UniqueHandle process = terminate(pid, counts)) {
-                told.push_back(std::move(process));
-            }
-        };
-        std::for_each(closing.windowless.begin(), closing.windowless.end(), force);
-        const std::vector<DWORD> unclosed = endprocx::awaitClosing(closing, closeBy);
-        const auto closed = static_cast<int>(closing.asked.size() - unclosed.size());
-        counts.askedToClose += static_cast<int>(closing.asked.size());
-        counts.closed += closed;
-        counts.ended += closed;
-        std::for_each(unclosed.begin(), unclosed.end(), force);
-        std::move(closing.askedProcesses.begin(), closing.askedProcesses.end(), std::back_inserter(held));
-        awaitEnd(told, std::min(::GetTickCount64() + processBoundMs, taskDeadline), counts);
-        std::move(told.begin(), told.end(), std::back_inserter(held));
+        endHeld(toEnd, chance, taskDeadline, counts);
     }
     return endprocx::reportFor(taskName, counts);
 }

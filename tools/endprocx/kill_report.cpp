@@ -134,9 +134,17 @@ std::vector<Target> selectTargets(const std::vector<ProcessEntry>& processes,
         } else if (std::find(callers.begin(), callers.end(), p.pid) != callers.end()) {
             kind = TargetKind::caller;
         }
-        targets.push_back({p.pid, kind});
+        targets.push_back({p.pid, p.created, kind});
     }
     return targets;
+}
+
+// A time of 0 is one the look could not read: nothing can be told from it.
+HeldIs heldIs(std::uint64_t seenCreated, std::optional<std::uint64_t> heldCreated) noexcept {
+    if (seenCreated == 0 || !heldCreated || *heldCreated == 0) {
+        return HeldIs::unknown;
+    }
+    return *heldCreated == seenCreated ? HeldIs::seen : HeldIs::another;
 }
 
 namespace {

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace endprocx {
@@ -39,6 +42,7 @@ enum class TargetKind { kill, caller, system, unconfirmed };
 
 struct Target {
     std::uint32_t pid = 0;
+    std::uint64_t created = 0; // as ProcessEntry::created: with the id, it tells the process from a later one
     TargetKind kind = TargetKind::kill;
 };
 
@@ -48,6 +52,22 @@ struct Target {
                                                 const std::function<quellary::Match(const ProcessEntry&)>& named,
                                                 std::uint32_t selfPid);
 
+// Whether a handle opened after the look holds the process the look saw. The system hands an ended process's id to
+// the next one it starts, so only the creation time, read through the handle, can tell.
+enum class HeldIs { seen, another, unknown };
+[[nodiscard]] HeldIs heldIs(std::uint64_t seenCreated, std::optional<std::uint64_t> heldCreated) noexcept;
+
+// The processes the tool has dealt with over its rounds, each known by its id and creation time together: a
+// newcomer of the task's name may carry the id of a process that an earlier round ended.
+class Handled {
+public:
+    // True the first time the process is offered.
+    bool first(const Target& target) { return seen_.emplace(target.pid, target.created).second; }
+
+private:
+    std::set<std::pair<std::uint32_t, std::uint64_t>> seen_;
+};
+
 // What became of each process of that name; every process counts in exactly one field.
 struct KillCounts {
     int ended = 0;        // terminated by the tool, or gone by itself meanwhile
@@ -56,7 +76,8 @@ struct KillCounts {
     int stillRunning = 0; // terminated but not gone within the wait, or started again and again
     int failed = 0;       // any other error
     // Beside the fields above: of the processes that were to be ended, those that were asked to close their
-    // windows first, and of the ended ones, those that closed when asked (the others were forced).
+    // windows first, and of the ended ones, those that ended while the task's windows had their chance, helpers
+    // included (the others were forced).
     int askedToClose = 0;
     int closed = 0;
 
