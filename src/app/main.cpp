@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "app/usage.h"
 #include "platform/files.h"
-#include "platform/processes.h"
+#include "platform/run_identity.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "program/app_info.h"

@@ -1,6 +1,8 @@
 #include "platform/own_file.h"
 
-#include "platform/processes.h"
+#include "platform/file_identity.h"
+#include "platform/file_names.h"
+#include "platform/wide_text.h"
 #include "platform/security.h"
 
 #include <utility>

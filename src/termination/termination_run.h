@@ -6,7 +6,7 @@
 #include "program/run_record.h"
 #include "platform/handles.h"
 #include "platform/own_file.h"
-#include "platform/processes.h"
+#include "platform/process_view.h"
 #include "termination/kill_command.h"
 #include "termination/prune.h"
 #include "termination/task_entry.h"

@@ -1,6 +1,8 @@
 // endprocx.exe against real processes: copies of task_standin.exe under task names, ended through the command
 // interpreter the way the program starts the tool, with the verdict read back from the result file.
 #include "app_dir.h"
+#include "platform/process_view.h"
+#include "platform/wide_text.h"
 #include "termination/entry_match.h"
 
 #include <windows.h>

@@ -3,7 +3,9 @@
 #include "close_windows.h"
 #include "kill_report.h"
 #include "platform/handles.h"
-#include "platform/processes.h"
+#include "platform/process_view.h"
+#include "platform/run_identity.h"
+#include "platform/wide_text.h"
 #include "termination/entry_match.h"
 #include "termination/process_match.h"
 
