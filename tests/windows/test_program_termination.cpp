@@ -259,12 +259,18 @@ TEST_F(Termination, CheckEndsNothingAndTellsWhatStartWouldHaveToDo) {
     app.put("quellary.ini", taskListFile({"cvlisted.exe", "cv*.exe"}));
     const std::string log = environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log";
     ::DeleteFileA("C:\\killed.lst");
+    // A script reads from its standard output exactly the record that the log keeps.
+    const std::string output = app.file("check.out");
     const auto check = [&] {
-        Program program(app.quellary(" Check "));
+        Launch launch = app.quellary(" Check ");
+        launch.standardOutput = output;
+        Program program(launch);
         const Program::Watched run = program.waitForExitWatching("QuellaryMain", runTimeout);
         EXPECT_FALSE(run.windowShown);
         const std::string text = readFile(log);
-        return std::pair{run.exitCode, text.substr(text.rfind("=== run "))};
+        const std::string record = text.substr(text.rfind("=== run "));
+        EXPECT_EQ(readFile(output), record);
+        return std::pair{run.exitCode, record};
     };
     EXPECT_EQ(check().first, 1u) << "START fails on an entry that no program can be called";
     app.put("quellary.ini", taskListFile({"cvlisted.exe"}));
