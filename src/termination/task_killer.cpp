@@ -23,11 +23,13 @@ constexpr int fileAttempts = 10;
 // milliseconds, so this bound is only met by a system in trouble.
 constexpr DWORD commandEndBoundMs = 5000;
 
+// The kill tool's helper in another user's session may leave the job, as it must: a job holds one session's
+// processes only, and the helper ends by itself within 2 s.
 UniqueHandle newKillJob() {
     UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
     if (job) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
         ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
     }
     return job;
