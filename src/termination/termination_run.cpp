@@ -341,7 +341,7 @@ void TerminationRun::findUnlistedPrograms(const TaskSheet& list) {
     const ClientFolder folder = clientFolder(wideText(settings_.clientFolder), fileKey(wideText(settings_.tool.path)));
     const std::vector<EntryMatch> files = programFilesIn(folder, view.rows());
     for (const UnlistedProgram& program :
-         unlistedPrograms(view.rows(), view.imageOf(), listed, files, folder, sameFileName)) {
+         unlistedPrograms(view.rows(), view.imageOf(), view.placeOf(), listed, files, folder, sameFileName)) {
         record.unlistedLeftRunning.push_back(narrowText(program.path));
         if (program.pathUnread) {
             record.unlistedUnread.push_back(record.unlistedLeftRunning.back());
