@@ -55,9 +55,20 @@ std::string directCommandLine(std::string_view toolPath, std::string_view taskNa
 }
 
 bool interpreterRefused(unsigned long startError) {
-    constexpr unsigned long accessDenied = 5;
-    constexpr unsigned long disabledByPolicy = 1260;
-    return startError == accessDenied || startError == disabledByPolicy;
+    switch (startError) {
+    case 5:
+    case 577:  // ERROR_INVALID_IMAGE_HASH: code integrity before application control had its own codes
+    case 786:  // software restriction policies where no box may be shown
+    case 1260: // ERROR_ACCESS_DISABLED_BY_POLICY: AppLocker, software restriction policies
+    case 4551: // ERROR_SYSTEM_INTEGRITY_POLICY_VIOLATION: application control (WDAC)
+    case 4556: // ERROR_SYSTEM_INTEGRITY_REPUTATION_MALICIOUS, and the reputation refusals that follow it
+    case 4557:
+    case 4558:
+    case 4559:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool needsDirectStart(std::string_view text) {

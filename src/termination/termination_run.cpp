@@ -211,7 +211,6 @@ const RunOutcome& TerminationRun::check(const TaskSheet& list) {
     return guarded([&] {
         const ProcessView view = lookAtProcesses();
         const ImageOf imageOf = view.imageOf();
-        bool listedRunning = false;
         for (int i = 0; i < list.count(); ++i) {
             const std::string task = list.text(i);
             const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
@@ -220,15 +219,12 @@ const RunOutcome& TerminationRun::check(const TaskSheet& list) {
                 continue;
             }
             const Match seen = matchOverRows(entryMatch(wideText(task)), view.rows(), imageOf).best;
-            listedRunning = listedRunning || seen != Match::No;
             outcome_.record.tasks.push_back(
                 {task, seen == Match::No ? TaskOutcome::NotRunning : TaskOutcome::Running,
                  seen == Match::Unconfirmed ? "a process of that name runs that Quellary may not look at" : ""});
         }
         findUnlistedPrograms(list);
-        outcome_.exitCode = listedRunning                                  ? exitTasksMayRun
-                            : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
-                                                                           : exitDone;
+        settleExitCode();
     });
 }
 
@@ -262,12 +258,15 @@ void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<s
     for (int i = first; i < count; ++i) {
         list.setCurrent(i);
         const std::string task = handedOver.empty() ? list.text(i) : handedOver.at(static_cast<std::size_t>(i - first));
-        // A name no program can have is never handed over: the tool would call it not running.
+        // A name no program can have is never handed over: the tool would call it not running. A task the user
+        // unticked before its turn is spared.
         const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
-        outcome_.record.tasks.push_back(
-            entry.kind == EntryKind::Unusable ? TaskRecord{task, TaskOutcome::Unusable, entry.why} : killTask(task));
-        if (outcome_.record.tasks.back().outcome != TaskOutcome::Terminated &&
-            outcome_.record.tasks.back().outcome != TaskOutcome::MayStillRun) {
+        outcome_.record.tasks.push_back(!list.isTicked(i) ? TaskRecord{task, TaskOutcome::Unticked, {}}
+                                        : entry.kind == EntryKind::Unusable
+                                            ? TaskRecord{task, TaskOutcome::Unusable, entry.why}
+                                            : killTask(task));
+        // The done list names only what was found and terminated; the boxes name what may still run.
+        if (outcome_.record.tasks.back().outcome != TaskOutcome::Terminated) {
             list.setTicked(i, false);
         }
     }
@@ -317,7 +316,7 @@ void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
                                                       ? "it was started again after it was ended"
                                                       : "a process of that name runs that Quellary may not look at "
                                                         "(access denied)");
-            list.setTicked(static_cast<int>(i), true);
+            list.setTicked(static_cast<int>(i), false);
         }
     }
 }
@@ -349,10 +348,28 @@ void TerminationRun::findUnlistedPrograms(const TaskSheet& list) {
     }
 }
 
+// A check says what a run would have to do: an entry a run would fail on is as good as a task that may run.
 void TerminationRun::settleExitCode() {
-    outcome_.exitCode = !unconfirmed().empty() || !unusable().empty()  ? exitTasksMayRun
+    const std::vector<TaskRecord>& tasks = outcome_.record.tasks;
+    const bool mayRun = std::any_of(tasks.begin(), tasks.end(), [](const TaskRecord& task) {
+        return task.outcome == TaskOutcome::MayStillRun || task.outcome == TaskOutcome::Unusable ||
+               task.outcome == TaskOutcome::Running;
+    });
+    outcome_.exitCode = mayRun                                         ? exitTasksMayRun
                         : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
                                                                        : exitDone;
+}
+
+bool noneWasActive(const std::vector<TaskRecord>& tasks) {
+    bool lookedFor = false;
+    for (const TaskRecord& task : tasks) {
+        if (task.outcome == TaskOutcome::NotRunning) {
+            lookedFor = true;
+        } else if (task.outcome != TaskOutcome::Unusable) {
+            return false;
+        }
+    }
+    return lookedFor;
 }
 
 std::vector<Unconfirmed> TerminationRun::unconfirmed() const {

@@ -71,6 +71,10 @@ public:
     virtual void setCurrent(int index) = 0;
 };
 
+// Whether "none was active" is true of a finished run: a task was looked for and not one was found, spared or left
+// in doubt.
+[[nodiscard]] bool noneWasActive(const std::vector<TaskRecord>& tasks);
+
 class TerminationRun {
 public:
     // `record` names the program, the task list and the mode; the run stamps its time and adds the rest.

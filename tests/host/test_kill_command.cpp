@@ -101,7 +101,9 @@ TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
 TEST(KillCommand, AnInterpreterTheMachinesRulesRefuseLeavesTheToolToBeStartedByItsQuotedPath) {
     EXPECT_TRUE(interpreterRefused(5));
     EXPECT_TRUE(interpreterRefused(1260)) << "AppLocker and software restriction policies";
-    for (const unsigned long other : {0ul, 2ul, 3ul, 193ul}) {
+    EXPECT_TRUE(interpreterRefused(4551)) << "application control";
+    EXPECT_TRUE(interpreterRefused(4559)) << "application control's reputation check offline";
+    for (const unsigned long other : {0ul, 2ul, 3ul, 193ul, 4560ul}) {
         EXPECT_FALSE(interpreterRefused(other)) << other;
     }
     EXPECT_EQ(directCommandLine("C:\\Program Files\\Quellary\\endprocx.exe", "a&b c.exe"),

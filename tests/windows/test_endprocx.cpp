@@ -110,8 +110,11 @@ protected:
         char temp[MAX_PATH + 1] = {};
         ASSERT_NE(::GetTempPathA(sizeof temp, temp), 0u);
         static int serial = 0;
+        // Wine hands process ids out again: the time keeps the folder from meeting one an earlier run left.
+        FILETIME now{};
+        ::GetSystemTimeAsFileTime(&now);
         dir_ = std::string(temp) + "endprocx_test_" + std::to_string(::GetCurrentProcessId()) + "_" +
-               std::to_string(++serial) + "\\";
+               std::to_string(now.dwLowDateTime) + "_" + std::to_string(++serial) + "\\";
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
         ASSERT_TRUE(::CreateDirectoryA((dir_ + "tasks").c_str(), nullptr));
         ASSERT_TRUE(::CopyFileA((binDir() + "endprocx.exe").c_str(), (dir_ + "endprocx.exe").c_str(), FALSE))
