@@ -2,6 +2,7 @@
 // outcome in two lines.
 #include "close_windows.h"
 #include "kill_report.h"
+#include "other_sessions.h"
 #include "platform/handles.h"
 #include "platform/process_view.h"
 #include "platform/run_identity.h"
@@ -67,14 +68,6 @@ int& unterminated(DWORD error, KillCounts& counts) noexcept {
     return error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed;
 }
 
-std::optional<std::uint64_t> creationTime(HANDLE process) noexcept {
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        return std::nullopt;
-    }
-    return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-}
-
 // Opens a process as soon as it is chosen, so that everything after the look reaches it through one handle. A
 // process that may not be ended may still be asked to close. Nothing, with the outcome counted at once, where it
 // has ended meanwhile or cannot be opened.
@@ -90,7 +83,7 @@ std::optional<endprocx::HeldProcess> hold(const endprocx::Target& target, KillCo
         ++(error == ERROR_INVALID_PARAMETER ? counts.ended : unterminated(error, counts));
         return std::nullopt;
     }
-    switch (endprocx::heldIs(target.created, creationTime(process.get()))) {
+    switch (endprocx::heldIs(target.created, endprocx::creationTime(process.get()))) {
     case endprocx::HeldIs::seen:
         return endprocx::HeldProcess{target.pid, std::move(process), false};
     case endprocx::HeldIs::another:
@@ -193,6 +186,7 @@ Report killTask(const std::string& taskName) {
         }
         endHeld(toEnd, chance, taskDeadline, counts);
     }
+    counts.unasked = chance.unasked();
     return endprocx::reportFor(taskName, counts);
 }
 
@@ -209,9 +203,14 @@ int main() {
     std::string taskName;
     Report report;
     try {
+        taskName = endprocx::taskNameFromCommandLine(utf8(::GetCommandLineW()));
+        // Started by the tool in a user's session, it only asks, with no right of its own to enable.
+        if (const std::optional<endprocx::HelperRequest> request = endprocx::helperRequest(taskName)) {
+            writeOut(endprocx::askAsHelper(*request));
+            return endprocx::exitDone;
+        }
         // An administrator's elevated run reaches other users' processes only with the privilege enabled.
         (void)quellary::enableDebugPrivilege();
-        taskName = endprocx::taskNameFromCommandLine(utf8(::GetCommandLineW()));
         report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
     } catch (const std::bad_alloc&) {
         report = endprocx::failureReport(taskName, "out of memory");

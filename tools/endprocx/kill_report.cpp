@@ -145,11 +145,11 @@ namespace {
 
 // Said only where a process was asked to close: without windows every process is forced, as it always was.
 std::string closingSummary(const KillCounts& counts) {
-    if (counts.askedToClose == 0) {
+    if (counts.askedToClose == 0 && counts.unasked.empty()) {
         return {};
     }
     return "; " + std::to_string(counts.closed) + " closed when asked, " +
-           std::to_string(counts.ended - counts.closed) + " forced";
+           std::to_string(counts.ended - counts.closed) + " forced" + unaskedText(counts.unasked);
 }
 
 } // namespace
