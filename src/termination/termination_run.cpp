@@ -1,6 +1,7 @@
 #include "termination/termination_run.h"
 
 #include "platform/code_page.h"
+#include "platform/debug_privilege.h"
 #include "platform/files.h"
 #include "platform/own_file.h"
 #include "platform/paths.h"
@@ -206,6 +207,8 @@ const RunOutcome& TerminationRun::endUnlisted(TaskSheet& list) {
 
 const RunOutcome& TerminationRun::check(const TaskSheet& list) {
     return guarded([&] {
+        // Only looks follow, and nothing is started: the privilege opens other users' processes for all of them.
+        const DebugPrivilege privilege;
         const ProcessView view = lookAtProcesses();
         const ImageOf imageOf = view.imageOf();
         bool listedRunning = false;
@@ -292,7 +295,9 @@ void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
     for (const TaskRecord& task : tasks) {
         entries.push_back(entryMatch(wideText(task.task)));
     }
+    // The privilege only for each look: the kill command started between the looks must not inherit it.
     const auto runningAgain = [&](const ProcessView& view, std::size_t i) {
+        const DebugPrivilege privilege;
         return tasks[i].outcome == TaskOutcome::Terminated || tasks[i].outcome == TaskOutcome::NotRunning
                    ? matchOverRows(entries[i], view.rows(), view.imageOf()).best
                    : Match::No;
@@ -329,6 +334,7 @@ void TerminationRun::findUnlistedPrograms(const TaskSheet& list) {
     if (settings_.clientFolder.empty()) {
         return;
     }
+    const DebugPrivilege privilege;
     const ProcessView view = lookAtProcesses();
     std::vector<EntryMatch> listed;
     listed.reserve(static_cast<std::size_t>(list.count()));

@@ -408,6 +408,9 @@ TEST_F(Termination, TasksTheRunCannotConfirmAreToldFromAWindowThatStaysLive) {
     ASSERT_TRUE(press(main, idCmdStart));
     ASSERT_TRUE(waitUntil([&] { return !isEnabled(main, idCmdStart); }));
     ASSERT_TRUE(waitUntil([&] { return processesNamed("endprocx.exe").size() == 1; }));
+    // The privilege is the looks' alone: not the waiting run's, nor inherited by the tool it started.
+    EXPECT_EQ(debugPrivilegeOn(program.id()), false);
+    EXPECT_EQ(debugPrivilegeOn(processesNamed("endprocx.exe").front()), false);
 
     // While the run waits, the help window opens and the main window answers.
     ASSERT_TRUE(press(main, idCmdOptimize));

@@ -2,6 +2,7 @@
 // outcome in two lines.
 #include "close_windows.h"
 #include "kill_report.h"
+#include "platform/debug_privilege.h"
 #include "platform/handles.h"
 #include "platform/processes.h"
 #include "termination/entry_match.h"
@@ -207,8 +208,9 @@ int main() {
     std::string taskName;
     Report report;
     try {
-        // An administrator's elevated run reaches other users' processes only with the privilege enabled.
-        (void)quellary::enableDebugPrivilege();
+        // An administrator's elevated run reaches other users' processes only with the privilege on; the tool starts
+        // nothing that could inherit it.
+        const quellary::DebugPrivilege privilege;
         taskName = endprocx::taskNameFromCommandLine(utf8(::GetCommandLineW()));
         report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
     } catch (const std::bad_alloc&) {
