@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # clang-format on every C++ file; clang-tidy on the program's own sources as each build compiles them: the host
 # build's (the Windows-free logic) and the MinGW cross build's (everything, for Windows), from their compile
-# commands.
+# commands; the CI workflow against its schema.
 set -euo pipefail
 host_build=$1
 win_build=$2
@@ -37,4 +37,6 @@ tidy() {
 # Every finding is an error (.clang-tidy): a clang-tidy that fails fails its pipeline, and so the script.
 sources "$host_build" | tidy -p "$host_build"
 sources "$win_build" | tidy -p "$win_build" "${cross_args[@]}"
+# The hosted CI's workflow against the workflow schema, so that a typo fails here rather than on the first push.
+node_modules/.bin/action-validator .github/workflows/ci.yml
 echo "lint: clean"

@@ -2,13 +2,17 @@
 # Builds the release archive (quellary.exe, endprocx.exe, the default task list and the user guide) and the Windows
 # Installer package (the same files, a Start-menu shortcut and the entry among the installed programs).
 #   scripts/package.sh <windows build directory> <output directory> [version]
-# The version is the build's project(VERSION) unless given (the tests build an older package that way). Needs
-# WINEPREFIX: the default task list is written by the program's own code, under Wine.
+# The version is the build's project(VERSION) unless given (the tests build an older package that way). The default
+# task list is written by the program's own code: on Windows (MSYS2) directly, elsewhere under Wine, in WINEPREFIX.
 set -euo pipefail
 build=$1
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-: "${WINEPREFIX:?package: WINEPREFIX must name a private Wine prefix}"
+case $(uname -s) in
+MINGW* | MSYS* | CYGWIN*) windows=true ;;
+*) windows=false ;;
+esac
+$windows || : "${WINEPREFIX:?package: WINEPREFIX must name a private Wine prefix}"
 version=${3:-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")}
 [ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
 maker=$(sed -n 's/^#define QUELLARY_COMPANY_NAME "\(.*\)"$/\1/p' "$build/generated/res/version.h")
@@ -16,10 +20,16 @@ maker=$(sed -n 's/^#define QUELLARY_COMPANY_NAME "\(.*\)"$/\1/p' "$build/generat
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/bin/quellary.exe" "$build/bin/endprocx.exe" "$stage/"
-x86_64-w64-mingw32-strip "$stage"/*.exe
+# MSYS2's own MinGW binutils go without the target's prefix.
+strip=$(command -v x86_64-w64-mingw32-strip || echo strip)
+"$strip" "$stage"/*.exe
 sed 's/$/\r/' "$here/../package/README.txt" >"$stage/README.txt"
 # The default task list, written by the program's own code, so that a first unattended run has one to read.
-WINEDLLOVERRIDES=mscoree,mshtml= wine "$build/bin/write_task_list.exe" "Z:${stage//\//\\}\\quellary.ini" >/dev/null 2>&1
+if $windows; then
+    "$build/bin/write_task_list.exe" "$(cygpath -w "$stage")\\quellary.ini"
+else
+    WINEDLLOVERRIDES=mscoree,mshtml= wine "$build/bin/write_task_list.exe" "Z:${stage//\//\\}\\quellary.ini" >/dev/null 2>&1
+fi
 [ -s "$stage/quellary.ini" ] || { echo "package: the default task list could not be written" >&2; exit 1; }
 mkdir -p "$out"
 out=$(cd "$out" && pwd)

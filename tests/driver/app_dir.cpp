@@ -127,11 +127,27 @@ bool runUnix(std::string commandLine) {
 
 } // namespace
 
+bool underWine() {
+    return ::GetProcAddress(::GetModuleHandleA("ntdll"), "wine_get_version") != nullptr;
+}
+
 bool makeLink(const std::string& link, const std::string& target, bool folder) {
     const bool drive = link.size() == 2 && link[1] == ':';
-    if (!drive && ::CreateSymbolicLinkA(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) &&
-        fileExists(link)) {
-        return true;
+    if (drive && !underWine()) {
+        return ::DefineDosDeviceA(0, link.c_str(), target.c_str()) && fileExists(link + "\\");
+    }
+    if (!drive) {
+        const DWORD kind = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+        // Without the privilege to make links (a standard user), Windows still makes one in developer mode.
+        const bool made = ::CreateSymbolicLinkA(link.c_str(), target.c_str(), kind) ||
+                          (!underWine() && ::CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                                                                 kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
+        if (made && fileExists(link)) {
+            return true;
+        }
+    }
+    if (!underWine()) {
+        return false;
     }
     return runUnix("/bin/ln -s \"" + unixName(target) + "\" \"" + unixName(link) + "\"") && waitUntil([&] {
                return ::GetFileAttributesA((drive ? link + "\\" : link).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -139,6 +155,20 @@ bool makeLink(const std::string& link, const std::string& target, bool folder) {
 }
 
 void removeLink(const std::string& link) {
+    if (!underWine()) {
+        const DWORD attributes = ::GetFileAttributesA(link.c_str());
+        if (link.size() == 2 && link[1] == ':') {
+            ::DefineDosDeviceA(DDD_REMOVE_DEFINITION, link.c_str(), nullptr);
+        } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            // Either removes the link itself, never what it leads to.
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                ::RemoveDirectoryA(link.c_str());
+            } else {
+                ::DeleteFileA(link.c_str());
+            }
+        }
+        return;
+    }
     const std::string name = unixName(link);
     if (!name.empty() && runUnix("/bin/rm -f \"" + name + "\"")) {
         waitUntil([&] { return ::GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });

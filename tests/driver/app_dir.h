@@ -22,10 +22,12 @@ bool fileExists(const std::string& path);
 bool openToEveryone(const std::string& path);
 // A link to a file or folder: the system's own, or, where Wine only pretends to make one, a Unix link, which Wine
 // follows as Windows follows its own. A link named as a drive ("Q:") is a drive letter for the folder, as `subst`
-// or a mapped network drive makes one (under Wine, in the prefix's dosdevices).
+// or a mapped network drive makes one (under Wine, in the prefix's dosdevices; on Windows, for this logon).
 bool makeLink(const std::string& link, const std::string& target, bool folder);
 // Removes such a link, never what it leads to.
 void removeLink(const std::string& link);
+// Whether the tests run under Wine rather than on Windows itself.
+bool underWine();
 
 // The installations that scripts/standard-user.sh makes read-only in the standard user's prefix.
 namespace standard_user {
