@@ -51,7 +51,11 @@ void frmMain::quit(int exitCode, std::string_view why) {
         activeRun_->stop(why);
         exitProgram(exitCode, &activeRun_->outcome().record, why);
     }
-    exitProgram(exitCode, startup_.unattended ? &startup_ : nullptr, why);
+    if (afterRun_) {
+        exitProgram(exitCode, &*afterRun_, why.empty() ? "closed" : why);
+    }
+    // A window closed before Start ran nothing; a start-up that refused to go on is a run that was not carried out.
+    exitProgram(exitCode, startup_.unattended || exitCode != exitDone ? &startup_ : nullptr, why);
 }
 
 void frmMain::fail(const MessageText& message, UINT icon) {
@@ -259,12 +263,16 @@ void frmMain::cmdStart_Click() {
     if (!pruned) {
         endAsTheRunEnded(outcome);
     }
-    // Where no entry named a program, nothing was looked for: "none was active" would say it had been.
-    if (*pruned == PruneOutcome::ListEmpty && unusable.size() < outcome.record.tasks.size()) {
+    if (*pruned == PruneOutcome::ListEmpty && noneWasActive(outcome.record.tasks)) {
         messageBox(noTasksActiveText, noTasksActiveTitle, MB_OK, hwnd());
     }
     // Recorded before it shows: a program closed at once from the done state still leaves its record.
     writeRunRecord(outcome.record, "done state");
+    // How the program then ends (Restart, closed) goes to a block of its own under the same time.
+    afterRun_ = outcome.record;
+    afterRun_->tasks.clear();
+    afterRun_->unlistedLeftRunning.clear();
+    afterRun_->unlistedUnread.clear();
     activeRun_ = nullptr;
     showDoneState();
 }
@@ -288,6 +296,9 @@ bool frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     if (msg == WM_ENDSESSION && wParam != FALSE && activeRun_ != nullptr) {
         quit(exitNotCarriedOut, sessionEnded);
     }
+    if (msg == WM_ENDSESSION && wParam != FALSE && afterRun_) {
+        quit(exitDone, "the Windows session ended");
+    }
     return false;
 }
 
@@ -295,10 +306,10 @@ void frmMain::cmdRestart_Click() {
     switch (restartClient().outcome) {
     case RestartOutcome::Started:
         doEvents();
-        quit(exitDone);
+        quit(exitDone, "Restart started Corvana");
     case RestartOutcome::StartFailed:
         messageBox(clientStartFailureText, {}, MB_OK);
-        quit(exitNotCarriedOut);
+        quit(exitNotCarriedOut, clientStartFailureText);
     case RestartOutcome::Abandoned:
         break;
     }

@@ -5,6 +5,7 @@
 #include "platform/check_list.h"
 #include "platform/window.h"
 
+#include <optional>
 #include <string>
 
 namespace quellary {
@@ -75,6 +76,7 @@ private:
     // counts as a run that could not be carried out.
     RunRecord startup_;
     TerminationRun* activeRun_ = nullptr; // while Start runs, until its record is written
+    std::optional<RunRecord> afterRun_;   // from the done state on: the run, for the record of how the program ends
 };
 
 } // namespace quellary

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/program.h"
+#include "platform/standard_output.h"
 #include "platform/ui.h"
 
 #include <string>
@@ -25,8 +26,12 @@ void writeRunRecord(RunRecord record, std::string_view ending) try {
     for (const std::string& box : unseenBoxes()) {
         record.ending.append("\r\nbox not shown: ").append(box);
     }
+    const std::string block = formatRunRecord(record);
+    // A deployment tool shows what its script wrote: the record tells there which task still runs.
+    if (record.unattended) {
+        writeToStandardOutput(block);
+    }
     if (const std::optional<std::string> path = runLogPath()) {
-        const std::string block = formatRunRecord(record);
         (void)updateFileInOneStep(*path, [&](std::string_view log) { return appendWithinCap(log, block, runLogCap); });
     }
 } catch (const std::exception&) {

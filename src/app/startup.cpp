@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "platform/text.h"
 #include "program/app_info.h"
 #include "termination/kill_command.h"
 
@@ -13,22 +14,7 @@ namespace {
 
 // The word in any case, with blanks at either end.
 bool isArgument(std::string_view argumentText, std::string_view word) {
-    const std::size_t first = argumentText.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return false;
-    }
-    const std::size_t last = argumentText.find_last_not_of(' ');
-    const std::string_view given = argumentText.substr(first, last - first + 1);
-    if (given.size() != word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < given.size(); ++i) {
-        const char c = given[i] >= 'a' && given[i] <= 'z' ? static_cast<char>(given[i] - 'a' + 'A') : given[i];
-        if (c != word[i]) {
-            return false;
-        }
-    }
-    return true;
+    return sameIgnoringAsciiCase(trimmedOfBlanks(argumentText), word);
 }
 
 } // namespace

@@ -1,42 +1,17 @@
 #include "app/usage.h"
 
+#include "platform/text.h"
+
+#include <algorithm>
 #include <array>
 
 namespace quellary {
 
-namespace {
-
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upper(a[i]) != upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
-
 bool isHelpArgument(std::string_view argumentText) {
-    const std::size_t first = argumentText.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return false;
-    }
-    const std::string_view word = argumentText.substr(first, argumentText.find_last_not_of(' ') - first + 1);
     constexpr std::array<std::string_view, 3> asks{"/?", "-?", "/help"};
-    for (const std::string_view ask : asks) {
-        if (sameIgnoringCase(word, ask)) {
-            return true;
-        }
-    }
-    return false;
+    const std::string_view word = trimmedOfBlanks(argumentText);
+    return std::any_of(asks.begin(), asks.end(),
+                       [&](std::string_view ask) { return sameIgnoringAsciiCase(word, ask); });
 }
 
 // A message box wraps long lines at its own width: each paragraph is one line, and the exit codes one per line, so

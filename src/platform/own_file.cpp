@@ -1,6 +1,8 @@
 #include "platform/own_file.h"
 
-#include "platform/processes.h"
+#include "platform/file_identity.h"
+#include "platform/file_names.h"
+#include "platform/wide_text.h"
 #include "platform/security.h"
 
 #include <utility>
@@ -25,17 +27,29 @@ UniqueFile openForDeletion(const std::string& path) {
                                     nullptr));
 }
 
-// Deletes through the handle; a read-only file must first lose that attribute, or the system refuses.
+bool setAttributes(HANDLE file, DWORD attributes) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+// A read-only file must first lose that attribute, or the system refuses; one that stays (held by a process) gets
+// it back, so that a failed deletion changes nothing.
 bool deleteThrough(HANDLE file, DWORD attributes) {
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        FILE_BASIC_INFO basic{};
-        basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
-        if (!::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) {
-            return false;
-        }
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && !setAttributes(file, attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        return false;
     }
     FILE_DISPOSITION_INFO disposition{TRUE};
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+    if (::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (readOnly) {
+        (void)setAttributes(file, attributes);
+    }
+    ::SetLastError(error);
+    return false;
 }
 
 // The path as the system reports it for an open file, without the "\\?\" that it puts in front.
@@ -79,8 +93,10 @@ bool reachedAsNamed(HANDLE file, const std::string& path) {
     if (folderReached.empty() || reached.empty()) {
         return false;
     }
-    const std::wstring expected =
-        folderReached + (folderReached.ends_with(L'\\') ? L"" : L"\\") + longPath(named).substr(slash + 1);
+    // The name as the folder lists it: a path in its 8.3 form may name the file by its short name too.
+    const std::wstring longForm = longPath(named);
+    const std::wstring expected = folderReached + (folderReached.ends_with(L'\\') ? L"" : L"\\") +
+                                  longForm.substr(longForm.find_last_of(L'\\') + 1);
     return sameFileName(reached, expected);
 }
 

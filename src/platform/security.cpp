@@ -1,6 +1,7 @@
 #include "platform/security.h"
 
 #include "platform/handles.h"
+#include "platform/run_identity.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -10,26 +11,6 @@
 namespace quellary {
 
 namespace {
-
-// The token's user (a TOKEN_USER in its buffer); empty where the token cannot be read.
-std::vector<BYTE> tokenUser() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        return {};
-    }
-    const UniqueHandle owned(token);
-    DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    if (size == 0 || !::GetTokenInformation(token, TokenUser, user.data(), size, &size)) {
-        return {};
-    }
-    return user;
-}
-
-PSID sidOf(std::vector<BYTE>& user) {
-    return user.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
-}
 
 // The well-known accounts a file's entries are compared with, made once.
 struct KnownSids {
@@ -97,8 +78,7 @@ std::string accountName(PSID sid) {
 } // namespace
 
 bool hasAdministratorRights() {
-    std::vector<BYTE> user = tokenUser();
-    if (PSID sid = sidOf(user); sid != nullptr && same(sid, knownSids().system.data())) {
+    if (ownIdentity().localSystem) {
         return true;
     }
     HANDLE token = nullptr;

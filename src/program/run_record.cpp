@@ -47,6 +47,8 @@ std::string outcomeText(const TaskRecord& task) {
         return "not a program name (" + task.reason + ")";
     case TaskOutcome::Running:
         return task.reason.empty() ? "running" : "may be running (" + task.reason + ")";
+    case TaskOutcome::Unticked:
+        return "left running (unticked)";
     case TaskOutcome::MayStillRun:
         break;
     }

@@ -12,7 +12,8 @@ namespace quellary {
 
 // Unusable: an entry that no program can be called, never handed to the kill tool.
 // Running: found running by a check, which ends nothing.
-enum class TaskOutcome { Terminated, NotRunning, MayStillRun, Unusable, Running };
+// Unticked: the user spared it; it was never handed to the kill tool.
+enum class TaskOutcome { Terminated, NotRunning, MayStillRun, Unusable, Running, Unticked };
 
 struct TaskRecord {
     std::string task;

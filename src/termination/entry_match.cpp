@@ -1,6 +1,11 @@
 #include "termination/entry_match.h"
 
+#include "platform/file_identity.h"
+#include "platform/file_names.h"
+#include "platform/wide_text.h"
 #include "termination/task_entry.h"
+
+#include <windows.h>
 
 #include <algorithm>
 

@@ -2,7 +2,6 @@
 // the files they name.
 #pragma once
 
-#include "platform/processes.h"
 #include "termination/process_match.h"
 
 #include <optional>

@@ -55,9 +55,20 @@ std::string directCommandLine(std::string_view toolPath, std::string_view taskNa
 }
 
 bool interpreterRefused(unsigned long startError) {
-    constexpr unsigned long accessDenied = 5;
-    constexpr unsigned long disabledByPolicy = 1260;
-    return startError == accessDenied || startError == disabledByPolicy;
+    switch (startError) {
+    case 5:
+    case 577:  // ERROR_INVALID_IMAGE_HASH: code integrity before application control had its own codes
+    case 786:  // software restriction policies where no box may be shown
+    case 1260: // ERROR_ACCESS_DISABLED_BY_POLICY: AppLocker, software restriction policies
+    case 4551: // ERROR_SYSTEM_INTEGRITY_POLICY_VIOLATION: application control (WDAC)
+    case 4556: // ERROR_SYSTEM_INTEGRITY_REPUTATION_MALICIOUS, and the reputation refusals that follow it
+    case 4557:
+    case 4558:
+    case 4559:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool needsDirectStart(std::string_view text) {
@@ -99,15 +110,17 @@ std::optional<std::string> verdictLine(std::string_view fileText) {
     return std::string(fileText.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
-// The tool ends its summary with "; N closed when asked, M forced". The task's name stands earlier on the line and
-// may hold anything, so the last such part is the tool's.
+// The tool ends its summary with "; N closed when asked, M forced", and where windows in another session could not
+// be asked, which and why. The task's name stands earlier on the line, quoted, and may hold anything: the tool's
+// part is the last such part, and holds no quote.
 std::string closingOf(std::string_view fileText) {
     const std::string_view summary = fileText.substr(0, fileText.find_first_of("\r\n"));
     const std::size_t part = summary.rfind("; ");
-    if (part == std::string_view::npos || !summary.ends_with(" forced")) {
+    const std::string_view closing = part == std::string_view::npos ? std::string_view{} : summary.substr(part + 2);
+    if (closing.find(" closed when asked, ") == std::string_view::npos || closing.find('"') != std::string_view::npos) {
         return {};
     }
-    return std::string(summary.substr(part + 2));
+    return std::string(closing);
 }
 
 std::string unconfirmedMessage(const std::vector<Unconfirmed>& tasks) {

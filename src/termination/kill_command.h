@@ -36,8 +36,8 @@ std::string killCommandLine(std::string_view osFamily, std::string_view toolPath
 std::string directCommandLine(std::string_view toolPath, std::string_view taskName);
 
 // Whether a failed start of the interpreter means that the machine's rules allow no interpreter (access denied,
-// or ERROR_ACCESS_DISABLED_BY_POLICY from AppLocker or a software restriction policy), so that the tool must be
-// started by itself.
+// AppLocker, software restriction policies, application control and its reputation checks), so that the tool
+// must be started by itself.
 [[nodiscard]] bool interpreterRefused(unsigned long startError);
 
 // True when the command interpreter would read part of the text as something other than text (a second

@@ -1,11 +1,14 @@
 #include "termination/termination_run.h"
 
 #include "platform/code_page.h"
-#include "platform/debug_privilege.h"
+#include "platform/run_identity.h"
 #include "platform/files.h"
 #include "platform/own_file.h"
 #include "platform/paths.h"
-#include "platform/processes.h"
+#include "platform/file_identity.h"
+#include "platform/file_names.h"
+#include "platform/process_view.h"
+#include "platform/wide_text.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "program/Module1.h"
@@ -52,12 +55,13 @@ constexpr int fileAttempts = 10;
 // in trouble.
 constexpr DWORD commandEndBoundMs = 5000;
 
-// A job that ends whatever it holds when its last handle is closed.
+// A job that ends whatever it holds when its last handle is closed. The kill tool's helper in another user's session
+// may leave it, as it must: a job holds one session's processes only, and the helper ends by itself within 2 s.
 UniqueHandle newKillJob() {
     UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
     if (job) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
         ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
     }
     return job;
@@ -211,7 +215,6 @@ const RunOutcome& TerminationRun::check(const TaskSheet& list) {
         const DebugPrivilege privilege;
         const ProcessView view = lookAtProcesses();
         const ImageOf imageOf = view.imageOf();
-        bool listedRunning = false;
         for (int i = 0; i < list.count(); ++i) {
             const std::string task = list.text(i);
             const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
@@ -220,15 +223,12 @@ const RunOutcome& TerminationRun::check(const TaskSheet& list) {
                 continue;
             }
             const Match seen = matchOverRows(entryMatch(wideText(task)), view.rows(), imageOf).best;
-            listedRunning = listedRunning || seen != Match::No;
             outcome_.record.tasks.push_back(
                 {task, seen == Match::No ? TaskOutcome::NotRunning : TaskOutcome::Running,
                  seen == Match::Unconfirmed ? "a process of that name runs that Quellary may not look at" : ""});
         }
         findUnlistedPrograms(list);
-        outcome_.exitCode = listedRunning                                  ? exitTasksMayRun
-                            : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
-                                                                           : exitDone;
+        settleExitCode();
     });
 }
 
@@ -262,12 +262,15 @@ void TerminationRun::handleTasks(TaskSheet& list, int first, const std::vector<s
     for (int i = first; i < count; ++i) {
         list.setCurrent(i);
         const std::string task = handedOver.empty() ? list.text(i) : handedOver.at(static_cast<std::size_t>(i - first));
-        // A name no program can have is never handed over: the tool would call it not running.
+        // A name no program can have is never handed over: the tool would call it not running. A task the user
+        // unticked before its turn is spared.
         const EntryClass entry = classifyEntry(utf8FromActiveCodePage(task));
-        outcome_.record.tasks.push_back(
-            entry.kind == EntryKind::Unusable ? TaskRecord{task, TaskOutcome::Unusable, entry.why} : killTask(task));
-        if (outcome_.record.tasks.back().outcome != TaskOutcome::Terminated &&
-            outcome_.record.tasks.back().outcome != TaskOutcome::MayStillRun) {
+        outcome_.record.tasks.push_back(!list.isTicked(i) ? TaskRecord{task, TaskOutcome::Unticked, {}}
+                                        : entry.kind == EntryKind::Unusable
+                                            ? TaskRecord{task, TaskOutcome::Unusable, entry.why}
+                                            : killTask(task));
+        // The done list names only what was found and terminated; the boxes name what may still run.
+        if (outcome_.record.tasks.back().outcome != TaskOutcome::Terminated) {
             list.setTicked(i, false);
         }
     }
@@ -319,7 +322,7 @@ void TerminationRun::handleTasksStartedAgain(TaskSheet& list, int first) {
                                                       ? "it was started again after it was ended"
                                                       : "a process of that name runs that Quellary may not look at "
                                                         "(access denied)");
-            list.setTicked(static_cast<int>(i), true);
+            list.setTicked(static_cast<int>(i), false);
         }
     }
 }
@@ -352,10 +355,28 @@ void TerminationRun::findUnlistedPrograms(const TaskSheet& list) {
     }
 }
 
+// A check says what a run would have to do: an entry a run would fail on is as good as a task that may run.
 void TerminationRun::settleExitCode() {
-    outcome_.exitCode = !unconfirmed().empty() || !unusable().empty()  ? exitTasksMayRun
+    const std::vector<TaskRecord>& tasks = outcome_.record.tasks;
+    const bool mayRun = std::any_of(tasks.begin(), tasks.end(), [](const TaskRecord& task) {
+        return task.outcome == TaskOutcome::MayStillRun || task.outcome == TaskOutcome::Unusable ||
+               task.outcome == TaskOutcome::Running;
+    });
+    outcome_.exitCode = mayRun                                         ? exitTasksMayRun
                         : !outcome_.record.unlistedLeftRunning.empty() ? exitUnlistedRun
                                                                        : exitDone;
+}
+
+bool noneWasActive(const std::vector<TaskRecord>& tasks) {
+    bool lookedFor = false;
+    for (const TaskRecord& task : tasks) {
+        if (task.outcome == TaskOutcome::NotRunning) {
+            lookedFor = true;
+        } else if (task.outcome != TaskOutcome::Unusable) {
+            return false;
+        }
+    }
+    return lookedFor;
 }
 
 std::vector<Unconfirmed> TerminationRun::unconfirmed() const {

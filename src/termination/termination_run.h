@@ -6,7 +6,7 @@
 #include "program/run_record.h"
 #include "platform/handles.h"
 #include "platform/own_file.h"
-#include "platform/processes.h"
+#include "platform/process_view.h"
 #include "termination/kill_command.h"
 #include "termination/prune.h"
 #include "termination/task_entry.h"
@@ -70,6 +70,10 @@ public:
     [[nodiscard]] virtual int current() const = 0;
     virtual void setCurrent(int index) = 0;
 };
+
+// Whether "none was active" is true of a finished run: a task was looked for and not one was found, spared or left
+// in doubt.
+[[nodiscard]] bool noneWasActive(const std::vector<TaskRecord>& tasks);
 
 class TerminationRun {
 public:

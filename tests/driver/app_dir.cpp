@@ -187,8 +187,11 @@ AppDir::AppDir(const std::string& folder) {
     static int counter = 0;
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
+    // Wine hands process ids out again: the time keeps a new folder from meeting one an earlier run left.
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
     const std::string base = std::string(temp) + "quellary-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(++counter);
+                             std::to_string(now.dwLowDateTime) + "-" + std::to_string(++counter);
     removeTree(base);
     ::CreateDirectoryA(base.c_str(), nullptr);
     path_ = base + "\\" + folder;
@@ -199,7 +202,13 @@ AppDir::AppDir(const std::string& folder) {
 }
 
 AppDir::~AppDir() {
-    removeTree(path_.substr(0, path_.find_last_of('\\')));
+    const std::string base = path_.substr(0, path_.find_last_of('\\'));
+    removeTree(base);
+    // Wine can delete neither a link whose target is gone nor, so, the folder that holds it: the host can.
+    const std::string name = unixName(base);
+    if (fileExists(base) && !name.empty() && runUnix("/bin/rm -rf \"" + name + "\"")) {
+        waitUntil([&] { return !fileExists(base); });
+    }
 }
 
 void AppDir::install(const std::string& program) const {

@@ -109,9 +109,21 @@ Program::Program(const Launch& launch) {
     startup.cb = sizeof startup;
     std::string desktop = launch.desktop;
     startup.lpDesktop = desktop.empty() ? nullptr : desktop.data();
-    if (!::CreateProcessA(launch.exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                          directory.c_str(), &startup, &info_)) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const HANDLE output = launch.standardOutput.empty()
+                              ? INVALID_HANDLE_VALUE
+                              : ::CreateFileA(launch.standardOutput.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+    }
+    if (!::CreateProcessA(launch.exePath.c_str(), commandLine.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE,
+                          0, env.data(), directory.c_str(), &startup, &info_)) {
         info_ = {};
+    }
+    if (output != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(output);
     }
 }
 

@@ -20,6 +20,7 @@ struct Launch {
     std::string directory;                                         // current directory; empty: the exe's
     std::map<std::string, std::optional<std::string>> environment; // changes: a value, or nothing to unset
     std::string desktop;                                           // "station\\desktop" to start on; empty: ours
+    std::string standardOutput;                                    // a file made anew for it; empty: none
 };
 
 class Program {

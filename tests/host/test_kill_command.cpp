@@ -88,6 +88,10 @@ TEST(KillCommand, ClosingIsTheSummarysLastPartWhateverTheName) {
         closingOf("endprocx: \"cv; 9 forced\": 1 running, 1 terminated\r\nProcess \"cv; 9 forced\": 1 of 1 Killed"),
         "");
     EXPECT_EQ(closingOf(""), "");
+    EXPECT_EQ(closingOf("endprocx: \"cv; 1 closed when asked, 0 forced\": 1 running, 1 terminated\r\n"), "");
+    EXPECT_EQ(closingOf("endprocx: \"cv.exe\": 2 running, 2 terminated; 0 closed when asked, 2 forced, 2 in session 3 "
+                        "not asked: its user is disconnected\r\n"),
+              "0 closed when asked, 2 forced, 2 in session 3 not asked: its user is disconnected");
 }
 
 TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
@@ -101,7 +105,9 @@ TEST(KillCommand, EitherPolicyValueButZeroMeansTheDirectStart) {
 TEST(KillCommand, AnInterpreterTheMachinesRulesRefuseLeavesTheToolToBeStartedByItsQuotedPath) {
     EXPECT_TRUE(interpreterRefused(5));
     EXPECT_TRUE(interpreterRefused(1260)) << "AppLocker and software restriction policies";
-    for (const unsigned long other : {0ul, 2ul, 3ul, 193ul}) {
+    EXPECT_TRUE(interpreterRefused(4551)) << "application control";
+    EXPECT_TRUE(interpreterRefused(4559)) << "application control's reputation check offline";
+    for (const unsigned long other : {0ul, 2ul, 3ul, 193ul, 4560ul}) {
         EXPECT_FALSE(interpreterRefused(other)) << other;
     }
     EXPECT_EQ(directCommandLine("C:\\Program Files\\Quellary\\endprocx.exe", "a&b c.exe"),

@@ -196,6 +196,12 @@ TEST(ReportFor, SaysHowManyAndWhyNot) {
     EXPECT_EQ(closed.line2, "Process \"cv.exe\": 3 of 3 Killed");
     EXPECT_TRUE(reportFor("cv.exe", {.ended = 1, .stillRunning = 1, .askedToClose = 1})
                     .line1.ends_with("1 not terminated; 0 closed when asked, 1 forced"));
+    // Windows in another session that nobody could ask are told even where nothing else was asked.
+    const Report unasked = reportFor(
+        "cv.exe", {.ended = 3, .unasked = {{3, 2, Unasked::disconnected, 0}, {4, 1, Unasked::notStarted, 1260}}});
+    EXPECT_EQ(unasked.line1, "endprocx: \"cv.exe\": 3 running, 3 terminated; 0 closed when asked, 3 forced, 2 in "
+                             "session 3 not asked: its user is disconnected, 1 in session 4 not asked: no helper could "
+                             "start there, system error 1260");
 }
 
 TEST(ReportFor, KeepsTwoLinesWhateverTheName) {

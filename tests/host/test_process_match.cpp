@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,12 +50,34 @@ EntryMatch agentByPath(std::wstring path = L"C:\\Program Files\\Corvana\\cvagent
 
 } // namespace
 
-TEST(Reach, AUsersRunKeepsToItsOwnSessionSessionZeroAndLocalSystemReachEvery) {
-    EXPECT_TRUE(withinReach({2, false}, 2));
-    EXPECT_FALSE(withinReach({2, false}, 3)) << "another user's session on a terminal server";
-    EXPECT_FALSE(withinReach({2, false}, 0)) << "the services' session";
-    EXPECT_TRUE(withinReach({0, false}, 5)) << "a deployment run in session 0";
-    EXPECT_TRUE(withinReach({2, true}, 3)) << "an agent's run as SYSTEM inside a user's session";
+TEST(Reach, AUsersRunKeepsToItsOwnSessionOrItsOwnProcessesAndOnlySystemOrAnAdministratorInSessionZeroReachEvery) {
+    const RunIdentity user{2, false, false};
+    const RunIdentity administrator{2, false, true};
+    const RunIdentity deployment{0, false, true};
+    const RunIdentity usersTask{0, false, false}; // a standard user's task, run whether they are logged on or not
+    const RunIdentity agent{2, true, false};
+    const struct {
+        RunIdentity run;
+        std::uint32_t session;
+        std::optional<bool> ownUser;
+        bool expected;
+    } cases[] = {
+        {user, 2, std::nullopt, true},
+        {user, 3, std::nullopt, false}, // another user's session on a terminal server
+        {user, 0, std::nullopt, false}, // the services' session
+        {administrator, 3, std::nullopt, false},
+        {deployment, 5, std::nullopt, true},
+        {agent, 3, std::nullopt, true},
+        {usersTask, 1, true, true},
+        {usersTask, 1, false, false}, // another user's, which it could never end
+        {usersTask, 0, false, false},
+        {usersTask, 0, std::nullopt, true}, // whose processes are whose could not be told
+        {usersTask, 1, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(withinReach(c.run, c.session, c.ownUser), c.expected)
+            << c.run.session << c.run.localSystem << c.run.debugPrivilege << " " << c.session;
+    }
 }
 
 TEST(EntryNames, BlanksAroundAndTheTrailingDotsWindowsDropsAreNoPartOfTheName) {

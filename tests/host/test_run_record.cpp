@@ -17,7 +17,8 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                             {"cvwin.exe", TaskOutcome::Terminated, "1 closed when asked, 2 forced"},
                             {"cvmail.exe", TaskOutcome::NotRunning, ""},
                             {"", TaskOutcome::MayStillRun, "no verdict\nfrom the tool"},
-                            {"cv*.exe", TaskOutcome::Unusable, "holds the wildcard *"}},
+                            {"cv*.exe", TaskOutcome::Unusable, "holds the wildcard *"},
+                            {"cvtray.exe", TaskOutcome::Unticked, ""}},
                            {"C:\\P\\cvnew.exe", "C:\\P\\cvguarded.exe"},
                            {"C:\\P\\cvguarded.exe"},
                            "Error       : 53\r\n=== run 1\r\n\r\nDescription : File not found\r\n"};
@@ -32,6 +33,7 @@ TEST(RunRecord, BlockShowsEveryOutcomeAndIndentsTextsThatSpanLines) {
                                        "task (empty name): may still be running (no verdict\r\n"
                                        "             from the tool)\r\n"
                                        "task cv*.exe: not a program name (holds the wildcard *)\r\n"
+                                       "task cvtray.exe: left running (unticked)\r\n"
                                        "unlisted program C:\\P\\cvnew.exe: left running\r\n"
                                        "unlisted program C:\\P\\cvguarded.exe: left running (a process of its "
                                        "name runs whose path could not be read)\r\n"

@@ -1,6 +1,9 @@
 // endprocx.exe against real processes: copies of task_standin.exe under task names, ended through the command
 // interpreter the way the program starts the tool, with the verdict read back from the result file.
 #include "app_dir.h"
+#include "other_sessions.h"
+#include "platform/process_view.h"
+#include "platform/wide_text.h"
 #include "termination/entry_match.h"
 
 #include <windows.h>
@@ -108,8 +111,11 @@ protected:
         char temp[MAX_PATH + 1] = {};
         ASSERT_NE(::GetTempPathA(sizeof temp, temp), 0u);
         static int serial = 0;
+        // Wine hands process ids out again: the time keeps the folder from meeting one an earlier run left.
+        FILETIME now{};
+        ::GetSystemTimeAsFileTime(&now);
         dir_ = std::string(temp) + "endprocx_test_" + std::to_string(::GetCurrentProcessId()) + "_" +
-               std::to_string(++serial) + "\\";
+               std::to_string(now.dwLowDateTime) + "_" + std::to_string(++serial) + "\\";
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
         ASSERT_TRUE(::CreateDirectoryA((dir_ + "tasks").c_str(), nullptr));
         ASSERT_TRUE(::CopyFileA((binDir() + "endprocx.exe").c_str(), (dir_ + "endprocx.exe").c_str(), FALSE))
@@ -149,6 +155,8 @@ protected:
     bool alive(std::size_t task) const {
         return tasks_[task] && ::WaitForSingleObject(tasks_[task].get(), 0) == WAIT_TIMEOUT;
     }
+
+    DWORD pid(std::size_t task) const { return ::GetProcessId(tasks_[task].get()); }
 
     // As the program does it: "cmd /c endprocx.exe " + name + " > " + result file, hidden, without quoting.
     // The folder is the interpreter's current directory, so the bare name finds this folder's copy of the tool.
@@ -280,6 +288,37 @@ TEST_F(EndprocxTest, WindowsAreAskedToCloseFirstAndWhatDoesNotIsForcedWithinTheB
         EXPECT_FALSE(alive(task)) << task;
     }
     EXPECT_TRUE(pidsNamed("cvwin.exe").empty()) << "the helper was left running";
+}
+
+// A run as SYSTEM reaches the windows of another user's session through a helper started there as that user. Wine
+// has one session, so the task's own session stands in for the other one: the run is taken to be elsewhere.
+TEST_F(EndprocxTest, AHelperStartedAsTheSessionsUserAsksItsWindowsToCloseAndSaysWhichItAsked) {
+    const std::string saving = dir_ + "saving.txt";
+    const std::size_t task = startTask("cvwin.exe", "/window " + saving);
+    for (int wait = 0; wait < 500 && readAll(saving) != "shown"; ++wait) {
+        ::Sleep(20);
+    }
+    ASSERT_EQ(readAll(saving), "shown");
+    DWORD session = 0;
+    ASSERT_TRUE(::ProcessIdToSessionId(pid(task), &session));
+    endprocx::HeldProcess held{
+        pid(task),
+        quellary::UniqueHandle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid(task))),
+        false};
+    std::vector<endprocx::HeldProcess*> processes{&held};
+    const ULONGLONG deadline = ::GetTickCount64() + 2000;
+    endprocx::OtherSessions elsewhere(processes, {session + 1, true}, deadline,
+                                      quellary::wideText(dir_ + "endprocx.exe"));
+    EXPECT_TRUE(processes.empty()) << "a process of another session was left to be asked on this desktop";
+    ASSERT_EQ(elsewhere.helpers().size(), 1u);
+    endprocx::awaitAll(elsewhere.helpers(), deadline);
+    EXPECT_LT(::GetTickCount64(), deadline) << "the helper waited on after what it asked had ended";
+    std::vector<endprocx::UnaskedWindows> unasked;
+    elsewhere.collect(unasked);
+    EXPECT_EQ(endprocx::unaskedText(unasked), "");
+    EXPECT_TRUE(held.asked);
+    EXPECT_EQ(readAll(saving), "saved");
+    EXPECT_FALSE(alive(task));
 }
 
 TEST_F(EndprocxTest, NamesCompareAsTheFileSystemComparesThemAndAFullPathNamesOneFile) {

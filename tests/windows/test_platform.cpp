@@ -1,10 +1,10 @@
 // The thin Win32 layer against the real system.
 #include "app_dir.h"
 #include "platform/code_page.h"
-#include "platform/debug_privilege.h"
 #include "platform/files.h"
 #include "platform/own_file.h"
 #include "platform/program.h"
+#include "platform/run_identity.h"
 #include "platform/ui.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +95,27 @@ TEST(Platform, AFileMadeAnewIsReachedThroughItsHoldWhateverComesToStandAtItsName
     ::DeleteFileA((path + "-moved").c_str());
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(path.c_str());
+}
+
+TEST(Platform, AReadOnlyFileThatCannotBeDeletedKeepsItsAttribute) {
+    // A program's file cannot be deleted while it runs.
+    const std::string image = tempPath("running.exe");
+    ASSERT_TRUE(::CopyFileA(executablePath().c_str(), image.c_str(), FALSE));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string commandLine = "\"" + image + "\"";
+    ASSERT_TRUE(::CreateProcessA(image.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                 nullptr, &startup, &info));
+    ASSERT_TRUE(::SetFileAttributesA(image.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(deleteFileInItsFolder(image));
+    EXPECT_NE(::GetFileAttributesA(image.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ::TerminateProcess(info.hProcess, 1);
+    ::WaitForSingleObject(info.hProcess, 5000);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    ::SetFileAttributesA(image.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(image.c_str());
 }
 
 TEST(Platform, RunsAppendingAtOnceAllKeepTheirRecords) {

@@ -189,6 +189,12 @@ TEST_F(ProgramRestart, AClientThatCannotBeStartedIsReportedAndTheProgramEnds) {
     EXPECT_FALSE(readMessageBox(box).icon);
     answer(box, IDOK);
     EXPECT_EQ(quellary.waitForExit(), 2u);
+    char local[MAX_PATH];
+    const std::string log = readFile(std::string(local, ::GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH)) +
+                                     "\\Quellary\\quellary.log");
+    EXPECT_NE(log.find("ended:       exit code 2: Sorry. I could not start Corvana.\r\n", log.rfind("=== run ")),
+              std::string::npos)
+        << log.substr(log.rfind("=== run "));
     EXPECT_FALSE(driver::fileExists(data + "\\~corvana.lck"));
     EXPECT_FALSE(driver::fileExists(app.file("client.exe.started"))) << "the fallback's program was not started";
 }

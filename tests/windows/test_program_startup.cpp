@@ -77,6 +77,14 @@ TEST_F(Startup, KillToolInNeitherDirectoryNamesBoth) {
                                    "Quellary",
                                    {IDOK}}));
     EXPECT_EQ(program.waitForExit(), 2u);
+    char local[MAX_PATH];
+    const std::string log = readFile(std::string(local, ::GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH)) +
+                                     "\\Quellary\\quellary.log");
+    const std::string newest = log.substr(log.rfind("=== run "));
+    EXPECT_NE(newest.find("mode:        interactive\r\n"), std::string::npos) << newest;
+    EXPECT_NE(newest.find("ended:       exit code 2: A required program, endprocx.exe, was not found"),
+              std::string::npos)
+        << newest;
 }
 
 TEST_F(Startup, AskedForHelpItShowsTheUsageAloneAndEndsNothing) {

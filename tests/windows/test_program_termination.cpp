@@ -47,25 +47,33 @@ protected:
     }
 };
 
-TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneState) {
-    app.put("quellary.ini", taskListFile({"CvRunA.exe", "cvnone1.exe", "cv&x%y.exe", "cvnone2.exe", "cvwindow.exe"}));
+TEST_F(Termination, RunningTasksAreEndedAndListedInTheDoneStateAndAnUntickedOneIsSpared) {
+    app.put("quellary.ini",
+            taskListFile({"CvRunA.exe", "cvnone1.exe", "cv&x%y.exe", "cvnone2.exe", "cvwindow.exe", "cvspared.exe"}));
     RunningTask a(app, "cvruna.exe");
     RunningTask c(app, "cv&x%y.exe");
+    RunningTask spared(app, "cvspared.exe");
     // A task with a window holds work that it saves when it is asked to close.
     const std::string work = app.file("work.txt");
     RunningTask windowed(app, "cvwindow.exe", "/window " + work);
-    ASSERT_TRUE(a.started() && c.started() && windowed.started());
+    ASSERT_TRUE(a.started() && c.started() && windowed.started() && spared.started());
     ASSERT_TRUE(waitUntil([&] { return fileExists(work) && readFile(work) == "shown"; }));
 
     Program program(app.quellary());
+    const HWND ready = program.waitForWindow("QuellaryMain");
+    ASSERT_NE(ready, nullptr);
+    setListTick(::GetDlgItem(ready, idList1), 5, false);
     const HWND main = runToDoneState(program);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(a.endsWithin(5s));
     EXPECT_TRUE(c.endsWithin(5s));
     EXPECT_TRUE(windowed.endsWithin(5s));
+    EXPECT_FALSE(spared.endsWithin(0ms)) << "the unticked task was ended";
     EXPECT_EQ(readFile(work), "saved");
     const std::string log = readFile(environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log");
-    EXPECT_NE(log.find("task cvwindow.exe: terminated (1 closed when asked, 0 forced)\r\n", log.rfind("=== run ")),
+    EXPECT_NE(log.find("task cvwindow.exe: terminated (1 closed when asked, 0 forced)\r\n"
+                       "task cvspared.exe: left running (unticked)\r\n",
+                       log.rfind("=== run ")),
               std::string::npos);
 
     const std::vector<ListItem> items = listItems(::GetDlgItem(main, idList1));
@@ -251,13 +259,21 @@ TEST_F(Termination, CheckEndsNothingAndTellsWhatStartWouldHaveToDo) {
     app.put("quellary.ini", taskListFile({"cvlisted.exe", "cv*.exe"}));
     const std::string log = environmentDirectory("LOCALAPPDATA") + "\\Quellary\\quellary.log";
     ::DeleteFileA("C:\\killed.lst");
+    // A script reads from its standard output exactly the record that the log keeps.
+    const std::string output = app.file("check.out");
     const auto check = [&] {
-        Program program(app.quellary(" Check "));
+        Launch launch = app.quellary(" Check ");
+        launch.standardOutput = output;
+        Program program(launch);
         const Program::Watched run = program.waitForExitWatching("QuellaryMain", runTimeout);
         EXPECT_FALSE(run.windowShown);
         const std::string text = readFile(log);
-        return std::pair{run.exitCode, text.substr(text.rfind("=== run "))};
+        const std::string record = text.substr(text.rfind("=== run "));
+        EXPECT_EQ(readFile(output), record);
+        return std::pair{run.exitCode, record};
     };
+    EXPECT_EQ(check().first, 1u) << "START fails on an entry that no program can be called";
+    app.put("quellary.ini", taskListFile({"cvlisted.exe"}));
     EXPECT_EQ(check().first, 0u);
     char folder[MAX_PATH];
     const std::string clientFolder(folder,
@@ -267,6 +283,7 @@ TEST_F(Termination, CheckEndsNothingAndTellsWhatStartWouldHaveToDo) {
     RunningTask unlisted(app, "cvunlisted.exe");
     EXPECT_EQ(check().first, 3u);
     RunningTask listed(app, "cvlisted.exe");
+    app.put("quellary.ini", taskListFile({"cvlisted.exe", "cv*.exe"}));
     const auto [exitCode, record] = check();
     EXPECT_EQ(exitCode, 1u);
     EXPECT_NE(record.find("mode:        CHECK\r\n"), std::string::npos) << record;
@@ -434,7 +451,9 @@ TEST_F(Termination, TasksTheRunCannotConfirmAreToldFromAWindowThatStaysLive) {
                                      "    cvhang.exe: the kill tool did not finish within 30 seconds");
     answer(box, IDOK);
     ASSERT_TRUE(waitUntil([&] { return isVisible(main, idCmdRestart); }));
-    EXPECT_EQ(listItems(::GetDlgItem(main, idList1)).size(), 2u) << "unconfirmed tasks keep their tick";
+    EXPECT_EQ(listItems(::GetDlgItem(main, idList1)).size(), 0u) << "tasks that may still run were listed as ended";
+    const HWND other = program.waitForMessageBox(500ms);
+    EXPECT_EQ(other, nullptr) << messageBoxPrompt(other);
 }
 
 TEST_F(Termination, ToolThatCannotStartEndsTheProgramAfterItsBox) {

@@ -147,6 +147,17 @@ TEST_F(Restart, TheLockFileIsDeletedWhateverItsAttributesAndPassedOverWhereItIsM
     EXPECT_FALSE(fileExists(moved));
     ::DeleteFileA((program + "client.exe.started").c_str());
 
+    SCOPED_TRACE("a data folder named in its 8.3 form");
+    const std::string longData = dir("data folder with a long name");
+    const std::string shortLock = lockIn(longData);
+    char shortForm[MAX_PATH];
+    const DWORD shortLength = ::GetShortPathNameA(longData.c_str(), shortForm, MAX_PATH);
+    ASSERT_TRUE(shortLength > 0 && shortLength < MAX_PATH && std::string(shortForm) != longData) << shortForm;
+    ASSERT_TRUE(writeEntry(mainKey, nativeView, {shortForm, program, "client.exe"}));
+    EXPECT_EQ(restart(), RestartOutcome::Started);
+    EXPECT_FALSE(fileExists(shortLock));
+    ::DeleteFileA((program + "client.exe.started").c_str());
+
     SCOPED_TRACE("a link at the lock file's name, that leads elsewhere");
     const std::string elsewhere = lockIn(dir("elsewhere"));
     ASSERT_TRUE(::DeleteFileA(lockIn(data).c_str()));

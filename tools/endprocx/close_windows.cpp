@@ -1,5 +1,8 @@
 #include "close_windows.h"
 
+#include "other_sessions.h"
+#include "platform/run_identity.h"
+
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -81,13 +84,16 @@ BOOL CALLBACK closeIfOwned(HWND window, LPARAM param) {
 
 void ClosingChance::give(std::vector<HeldProcess>& processes) {
     WindowSearch search;
-    for (HeldProcess& process : processes) {
-        if (mayOwnWindows(process.pid)) {
-            search.processes.push_back(&process);
+    {
+        // Other users' modules are listed only with the privilege; it is off again before any helper starts.
+        const quellary::DebugPrivilege privilege;
+        for (HeldProcess& process : processes) {
+            if (mayOwnWindows(process.pid)) {
+                search.processes.push_back(&process);
+            }
         }
     }
-    search.user = search.processes.empty() ? nullptr : windowFunctions();
-    if (search.user == nullptr) {
+    if (search.processes.empty()) {
         return;
     }
     // The clock starts only now: the look, the image look-ups and the module walks are no time of the windows'.
@@ -98,14 +104,20 @@ void ClosingChance::give(std::vector<HeldProcess>& processes) {
     if (now >= *deadline_) {
         return;
     }
-    search.user->enumWindows(closeIfOwned, reinterpret_cast<LPARAM>(&search));
-    std::vector<HANDLE> asked;
+    // The helpers start first, so that their start overlaps the asking on this desktop.
+    OtherSessions elsewhere(search.processes, quellary::ownIdentity(), *deadline_);
+    search.user = search.processes.empty() ? nullptr : windowFunctions();
+    if (search.user != nullptr) {
+        search.user->enumWindows(closeIfOwned, reinterpret_cast<LPARAM>(&search));
+    }
+    std::vector<HANDLE> asked = elsewhere.helpers();
     for (const HeldProcess* process : search.processes) {
         if (process->asked) {
             asked.push_back(process->handle.get());
         }
     }
     awaitAll(asked, *deadline_);
+    elsewhere.collect(unasked_);
 }
 
 void awaitAll(const std::vector<HANDLE>& processes, ULONGLONG deadline) {

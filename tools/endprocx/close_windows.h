@@ -3,9 +3,11 @@
 #pragma once
 
 #include "platform/handles.h"
+#include "session_plan.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -25,13 +27,18 @@ class ClosingChance {
 public:
     explicit ClosingChance(ULONGLONG boundMs) noexcept : boundMs_(boundMs) {}
 
-    // Posts WM_CLOSE to every visible top-level window of the processes, as a task manager's "End task" does,
-    // then waits until every process asked has ended or the bound has run out. Ends nothing.
+    // Posts WM_CLOSE to every visible top-level window of the processes, as a task manager's "End task" does (in
+    // other sessions through a helper there), then waits until every process asked has ended or the bound has run
+    // out. Ends nothing.
     void give(std::vector<HeldProcess>& processes);
+
+    // Other sessions' processes whose windows no helper could ask, however many rounds found them.
+    [[nodiscard]] const std::vector<UnaskedWindows>& unasked() const noexcept { return unasked_; }
 
 private:
     ULONGLONG boundMs_;
     std::optional<ULONGLONG> deadline_; // GetTickCount64
+    std::vector<UnaskedWindows> unasked_;
 };
 
 // Waits for all of the processes at once, MAXIMUM_WAIT_OBJECTS at a time, until the deadline (GetTickCount64).
@@ -39,6 +46,15 @@ void awaitAll(const std::vector<HANDLE>& processes, ULONGLONG deadline);
 
 [[nodiscard]] inline bool hasEnded(HANDLE process) noexcept {
     return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
+
+// As a FILETIME value; nothing where the handle may not ask.
+[[nodiscard]] inline std::optional<std::uint64_t> creationTime(HANDLE process) noexcept {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
 }
 
 } // namespace endprocx

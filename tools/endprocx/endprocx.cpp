@@ -2,9 +2,11 @@
 // outcome in two lines.
 #include "close_windows.h"
 #include "kill_report.h"
-#include "platform/debug_privilege.h"
+#include "other_sessions.h"
 #include "platform/handles.h"
-#include "platform/processes.h"
+#include "platform/process_view.h"
+#include "platform/run_identity.h"
+#include "platform/wide_text.h"
 #include "termination/entry_match.h"
 #include "termination/process_match.h"
 
@@ -66,14 +68,6 @@ int& unterminated(DWORD error, KillCounts& counts) noexcept {
     return error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed;
 }
 
-std::optional<std::uint64_t> creationTime(HANDLE process) noexcept {
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        return std::nullopt;
-    }
-    return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-}
-
 // Opens a process as soon as it is chosen, so that everything after the look reaches it through one handle. A
 // process that may not be ended may still be asked to close. Nothing, with the outcome counted at once, where it
 // has ended meanwhile or cannot be opened.
@@ -89,7 +83,7 @@ std::optional<endprocx::HeldProcess> hold(const endprocx::Target& target, KillCo
         ++(error == ERROR_INVALID_PARAMETER ? counts.ended : unterminated(error, counts));
         return std::nullopt;
     }
-    switch (endprocx::heldIs(target.created, creationTime(process.get()))) {
+    switch (endprocx::heldIs(target.created, endprocx::creationTime(process.get()))) {
     case endprocx::HeldIs::seen:
         return endprocx::HeldProcess{target.pid, std::move(process), false};
     case endprocx::HeldIs::another:
@@ -148,43 +142,48 @@ Report killTask(const std::string& taskName) {
     KillCounts counts;
     endprocx::Handled handled;
     for (int round = 0; round <= killRounds; ++round) {
-        const quellary::ProcessView view = quellary::ProcessView::take();
-        if (view.error() != ERROR_SUCCESS) {
-            if (round == 0) {
-                return endprocx::failureReport(taskName, "process list unavailable, system error " +
-                                                             std::to_string(view.error()));
-            }
-            break;
-        }
-        // The tool's own row is none of the view's, but its callers are found from it.
-        const quellary::ProcessRow& own = view.self();
-        std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
-        for (const quellary::ProcessRow& row : view.rows()) {
-            entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
-        }
-        std::unordered_map<DWORD, quellary::Match> matches;
-        for (const quellary::RowMatch& row : quellary::matchOverRows(entry, view.rows(), view.imageOf()).named) {
-            matches.emplace(row.id, row.match);
-        }
-        const auto named = [&](const ProcessEntry& process) {
-            const auto match = matches.find(process.pid);
-            return match == matches.end() ? quellary::Match::No : match->second;
-        };
         std::vector<endprocx::HeldProcess> toEnd;
         bool newcomers = false;
-        for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
-            if (!handled.first(target)) {
-                continue;
+        {
+            // On for the look and the opening only: a handle keeps the rights it was opened with, and the helpers
+            // started for other sessions later must not inherit it where the system hands them this token.
+            const quellary::DebugPrivilege privilege;
+            const quellary::ProcessView view = quellary::ProcessView::take();
+            if (view.error() != ERROR_SUCCESS) {
+                if (round == 0) {
+                    return endprocx::failureReport(taskName, "process list unavailable, system error " +
+                                                                 std::to_string(view.error()));
+                }
+                break;
             }
-            newcomers = true;
-            if (target.kind == endprocx::TargetKind::unconfirmed) {
-                ++counts.denied; // it may be the task, but the tool may not even ask
-            } else if (round == killRounds) {
-                ++counts.stillRunning;
-            } else if (target.kind != endprocx::TargetKind::kill) {
-                ++counts.refused;
-            } else if (std::optional<endprocx::HeldProcess> process = hold(target, counts)) {
-                toEnd.push_back(std::move(*process));
+            // The tool's own row is none of the view's, but its callers are found from it.
+            const quellary::ProcessRow& own = view.self();
+            std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
+            for (const quellary::ProcessRow& row : view.rows()) {
+                entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
+            }
+            std::unordered_map<DWORD, quellary::Match> matches;
+            for (const quellary::RowMatch& row : quellary::matchOverRows(entry, view.rows(), view.imageOf()).named) {
+                matches.emplace(row.id, row.match);
+            }
+            const auto named = [&](const ProcessEntry& process) {
+                const auto match = matches.find(process.pid);
+                return match == matches.end() ? quellary::Match::No : match->second;
+            };
+            for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
+                if (!handled.first(target)) {
+                    continue;
+                }
+                newcomers = true;
+                if (target.kind == endprocx::TargetKind::unconfirmed) {
+                    ++counts.denied; // it may be the task, but the tool may not even ask
+                } else if (round == killRounds) {
+                    ++counts.stillRunning;
+                } else if (target.kind != endprocx::TargetKind::kill) {
+                    ++counts.refused;
+                } else if (std::optional<endprocx::HeldProcess> process = hold(target, counts)) {
+                    toEnd.push_back(std::move(*process));
+                }
             }
         }
         if (!newcomers) {
@@ -192,6 +191,7 @@ Report killTask(const std::string& taskName) {
         }
         endHeld(toEnd, chance, taskDeadline, counts);
     }
+    counts.unasked = chance.unasked();
     return endprocx::reportFor(taskName, counts);
 }
 
@@ -208,10 +208,12 @@ int main() {
     std::string taskName;
     Report report;
     try {
-        // An administrator's elevated run reaches other users' processes only with the privilege on; the tool starts
-        // nothing that could inherit it.
-        const quellary::DebugPrivilege privilege;
         taskName = endprocx::taskNameFromCommandLine(utf8(::GetCommandLineW()));
+        // Started by the tool in a user's session, it only asks, with no right of its own to enable.
+        if (const std::optional<endprocx::HelperRequest> request = endprocx::helperRequest(taskName)) {
+            writeOut(endprocx::askAsHelper(*request));
+            return endprocx::exitDone;
+        }
         report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
     } catch (const std::bad_alloc&) {
         report = endprocx::failureReport(taskName, "out of memory");

@@ -1,5 +1,7 @@
 #include "kill_report.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <array>
 #include <unordered_map>
@@ -9,10 +11,6 @@ namespace endprocx {
 namespace {
 
 constexpr std::string_view blanks = " \t";
-
-char foldAscii(char c) noexcept {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The name goes into a line of a text file: control characters would break the two-line shape.
 std::string printable(std::string_view name) {
@@ -64,12 +62,8 @@ std::string taskNameFromCommandLine(std::string_view commandLine) {
     return std::string(name);
 }
 
-// ASCII folding only: the names arrive in UTF-8, and folding other letters the way the file system does would
-// need its case table. Bytes of 0x80 and above, which make up every other letter, compare exactly, so an
-// unfolded letter can only make the match stricter.
 bool sameImageName(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });
+    return quellary::sameIgnoringAsciiCase(a, b);
 }
 
 // Parent ids are never updated when a parent ends, and Windows hands the id of an ended process to a new one: the
@@ -151,11 +145,11 @@ namespace {
 
 // Said only where a process was asked to close: without windows every process is forced, as it always was.
 std::string closingSummary(const KillCounts& counts) {
-    if (counts.askedToClose == 0) {
+    if (counts.askedToClose == 0 && counts.unasked.empty()) {
         return {};
     }
     return "; " + std::to_string(counts.closed) + " closed when asked, " +
-           std::to_string(counts.ended - counts.closed) + " forced";
+           std::to_string(counts.ended - counts.closed) + " forced" + unaskedText(counts.unasked);
 }
 
 } // namespace

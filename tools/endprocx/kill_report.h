@@ -2,6 +2,7 @@
 // which processes it may end, and what it reports.
 #pragma once
 
+#include "session_plan.h"
 #include "termination/process_match.h"
 
 #include <cstdint>
@@ -80,6 +81,7 @@ struct KillCounts {
     // included (the others were forced).
     int askedToClose = 0;
     int closed = 0;
+    std::vector<UnaskedWindows> unasked; // in other sessions, where no helper could ask
 
     [[nodiscard]] int found() const noexcept { return ended + refused + denied + stillRunning + failed; }
 };

@@ -1,0 +1,12 @@
+// What a script that starts the program reads back: its standard output, where one was given.
+#pragma once
+
+#include <string_view>
+
+namespace quellary {
+
+// Writes the text, as UTF-8, to a standard output that is a file or a pipe. A console, or no standard output at
+// all (the program was started by a click), gets nothing; a write that fails is let go.
+void writeToStandardOutput(std::string_view text) noexcept;
+
+} // namespace quellary
