@@ -12,6 +12,7 @@
 #include "platform/ui.h"
 #include "restart/client_restart.h"
 #include "restart/restart_plan.h"
+#include "termination/looks.h"
 #include "termination/prompt_policy.h"
 #include "termination/termination_run.h"
 #include "windows/frmAbout.h"
@@ -115,10 +116,18 @@ void frmMain::load() {
     }
 }
 
+// A look only: no mutex, result file or kill command.
 void frmMain::checkClient() {
-    TerminationRun run(runSettings(), startup_);
-    activeRun_ = &run;
-    endAsTheRunEnded(run.check(ListOnScreen(list1())));
+    std::string clientFolder;
+    if (const std::optional<ClientEntry> client = readClientEntry()) {
+        clientFolder = client->path;
+    }
+    const RunOutcome outcome = quellary::checkClient(textsOf(ListOnScreen(list1())), clientFolder,
+                                                     killToolDirectory_ + std::string(killToolName), startup_);
+    if (!outcome.box.empty()) {
+        messageBox(outcome.box, {}, MB_OK, hwnd());
+    }
+    exitProgram(outcome.exitCode, &outcome.record, outcome.why);
 }
 
 void frmMain::centerOnScreen() {
