@@ -5,7 +5,6 @@
 #include "app/startup.h"
 #include "app/usage.h"
 #include "platform/files.h"
-#include "platform/run_identity.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "program/app_info.h"
@@ -57,8 +56,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         messageBox(usageText(runLogPath().value_or("%LOCALAPPDATA%\\Quellary\\quellary.log")));
         endProgram(exitDone);
     }
-    // An administrator's elevated run looks at other users' processes only with the privilege enabled.
-    (void)enableDebugPrivilege();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
