@@ -6,7 +6,6 @@
 #include "app/usage.h"
 #include "platform/common_controls.h"
 #include "platform/files.h"
-#include "platform/run_identity.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "program/app_info.h"
@@ -58,8 +57,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         messageBox(usageText(runLogPath().value_or("%LOCALAPPDATA%\\Quellary\\quellary.log")));
         endProgram(exitDone);
     }
-    // An administrator's elevated run looks at other users' processes only with the privilege enabled.
-    (void)enableDebugPrivilege();
     (void)initCommonControls(ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES);
 
     frmMain& main = mainWindow();

@@ -19,13 +19,21 @@ std::wstring longPath(const std::wstring& path) {
     return full;
 }
 
-std::wstring shortFileName(const std::wstring& path) {
+std::wstring shortPath(const std::wstring& path) {
     std::wstring shortForm(path.size() + MAX_PATH, L'\0');
     const DWORD length = ::GetShortPathNameW(path.c_str(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
     if (length == 0 || length >= shortForm.size()) {
         return {};
     }
     shortForm.resize(length);
+    return shortForm;
+}
+
+std::wstring shortFileName(const std::wstring& path) {
+    const std::wstring shortForm = shortPath(path);
+    if (shortForm.empty()) {
+        return {};
+    }
     const std::wstring_view name = std::wstring_view(shortForm).substr(shortForm.find_last_of(L'\\') + 1);
     const std::wstring_view longName = std::wstring_view(path).substr(path.find_last_of(L'\\') + 1);
     return sameFileName(name, longName) ? std::wstring() : std::wstring(name);

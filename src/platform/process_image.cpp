@@ -20,11 +20,11 @@ struct SystemProcessIdEntry {
     PWSTR nameBuffer;
 };
 
-std::wstring queriedImagePath(HANDLE process) {
+std::wstring queriedImagePath(HANDLE process, DWORD flags) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         auto size = static_cast<DWORD>(path.size());
-        if (::QueryFullProcessImageNameW(process, 0, path.data(), &size)) {
+        if (::QueryFullProcessImageNameW(process, flags, path.data(), &size)) {
             path.resize(size);
             return path;
         }
@@ -35,9 +35,8 @@ std::wstring queriedImagePath(HANDLE process) {
     }
 }
 
-// Without a handle (a process whose access list refuses this one): the system names its image by the volume's
-// device path, which the file functions open through the GLOBALROOT link. Windows 10 and later; Wine lacks it.
-// `gone` where the process no longer exists.
+// Without a handle (a process whose access list refuses this one) the system still names the image, by its device
+// path. Windows 10 and later; Wine lacks it. `gone` where the process no longer exists.
 std::wstring listedImagePath(std::uint32_t id, bool& gone) {
     const NtQuerySystemInformationFn query = ntQuerySystemInformation();
     std::wstring name(32768, L'\0');
@@ -48,42 +47,45 @@ std::wstring listedImagePath(std::uint32_t id, bool& gone) {
     if (status < 0 || entry.nameLength == 0) {
         return {};
     }
-    return L"\\\\?\\GLOBALROOT" + name.substr(0, entry.nameLength / sizeof(wchar_t));
+    return name.substr(0, entry.nameLength / sizeof(wchar_t));
 }
 
 } // namespace
 
-ImageLookup processImage(std::uint32_t id) {
-    ImageLookup lookup;
-    std::wstring path;
+ImagePlace processImagePlace(std::uint32_t id) {
+    ImagePlace place;
     const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     if (process) {
-        path = queriedImagePath(process.get());
+        place.path = queriedImagePath(process.get(), 0);
         DWORD code = 0;
-        if (path.empty() && ::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE) {
-            lookup.state = ImageLookup::State::Gone;
-            return lookup;
+        if (place.path.empty() && ::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE) {
+            place.state = ImageLookup::State::Gone;
+            return place;
         }
+        place.devicePath = queriedImagePath(process.get(), PROCESS_NAME_NATIVE);
     } else if (::GetLastError() == ERROR_INVALID_PARAMETER) {
-        lookup.state = ImageLookup::State::Gone; // the id names no process any more
-        return lookup;
+        place.state = ImageLookup::State::Gone; // the id names no process any more
+        return place;
     }
-    if (path.empty()) {
+    if (place.path.empty()) {
         bool gone = false;
-        path = listedImagePath(id, gone);
+        place.devicePath = listedImagePath(id, gone);
         if (gone) {
-            lookup.state = ImageLookup::State::Gone;
-            return lookup;
+            place.state = ImageLookup::State::Gone;
+            return place;
         }
+        // The file functions open a device path through the GLOBALROOT link.
+        place.path = place.devicePath.empty() ? std::wstring() : L"\\\\?\\GLOBALROOT" + place.devicePath;
     }
-    if (path.empty()) {
-        lookup.state = ImageLookup::State::Denied;
-        return lookup;
+    place.state = place.path.empty() ? ImageLookup::State::Denied : ImageLookup::State::Read;
+    return place;
+}
+
+ImageLookup processImage(const ImagePlace& place) {
+    if (place.state != ImageLookup::State::Read) {
+        return {place.state, {}, std::nullopt};
     }
-    lookup.state = ImageLookup::State::Read;
-    lookup.path = longPath(path);
-    lookup.file = fileKey(path);
-    return lookup;
+    return {place.state, longPath(place.path), fileKey(place.path)};
 }
 
 } // namespace quellary

@@ -7,6 +7,9 @@
 
 namespace quellary {
 
-[[nodiscard]] ImageLookup processImage(std::uint32_t id);
+[[nodiscard]] ImagePlace processImagePlace(std::uint32_t id);
+
+// The file at the place, for a place that was read.
+[[nodiscard]] ImageLookup processImage(const ImagePlace& place);
 
 } // namespace quellary

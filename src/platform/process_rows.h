@@ -48,4 +48,13 @@ struct ImageLookup {
 
 using ImageOf = std::function<ImageLookup(const ProcessRow&)>;
 
+// Where a process's image lies, as cheaply as the system tells it: enough to place the image, not to identify it.
+struct ImagePlace {
+    ImageLookup::State state = ImageLookup::State::Denied;
+    std::wstring path;       // Read: as it was started, in its long or its 8.3 form
+    std::wstring devicePath; // its file on its device, drive letters and links resolved; empty where unknown
+};
+
+using ImagePlaceOf = std::function<ImagePlace(const ProcessRow&)>;
+
 } // namespace quellary

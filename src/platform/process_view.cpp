@@ -139,7 +139,15 @@ ImageLookup ProcessView::image(const ProcessRow& row) const {
     if (known != images_.end()) {
         return known->second;
     }
-    return images_.emplace(row.id, processImage(row.id)).first->second;
+    return images_.emplace(row.id, processImage(place(row))).first->second;
+}
+
+ImagePlace ProcessView::place(const ProcessRow& row) const {
+    const auto known = places_.find(row.id);
+    if (known != places_.end()) {
+        return known->second;
+    }
+    return places_.emplace(row.id, processImagePlace(row.id)).first->second;
 }
 
 } // namespace quellary

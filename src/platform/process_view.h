@@ -25,11 +25,16 @@ public:
     [[nodiscard]] ImageOf imageOf() const {
         return [this](const ProcessRow& row) { return image(row); };
     }
+    [[nodiscard]] ImagePlace place(const ProcessRow& row) const;
+    [[nodiscard]] ImagePlaceOf placeOf() const {
+        return [this](const ProcessRow& row) { return place(row); };
+    }
 
 private:
     std::vector<ProcessRow> rows_;
     ProcessRow self_;
     DWORD error_ = ERROR_SUCCESS;
+    mutable std::unordered_map<std::uint32_t, ImagePlace> places_;
     mutable std::unordered_map<std::uint32_t, ImageLookup> images_;
 };
 

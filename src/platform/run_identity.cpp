@@ -67,15 +67,19 @@ RunIdentity ownIdentity() {
     return identity;
 }
 
-bool enableDebugPrivilege() {
-    const UniqueHandle token = ownToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
-    TOKEN_PRIVILEGES privileges{1, {{{}, SE_PRIVILEGE_ENABLED}}};
-    if (!token || !::LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
-        return false;
+DebugPrivilege::DebugPrivilege() noexcept : token_(ownToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY)) {
+    TOKEN_PRIVILEGES on{1, {{{}, SE_PRIVILEGE_ENABLED}}};
+    DWORD size = 0;
+    if (!token_ || !::LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &on.Privileges[0].Luid) ||
+        !::AdjustTokenPrivileges(token_.get(), FALSE, &on, sizeof previous_, &previous_, &size)) {
+        previous_.PrivilegeCount = 0;
     }
-    // Succeeds also when the token lacks the privilege; only the last error tells.
-    return ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr) &&
-           ::GetLastError() == ERROR_SUCCESS;
+}
+
+DebugPrivilege::~DebugPrivilege() {
+    if (token_ && previous_.PrivilegeCount > 0) {
+        ::AdjustTokenPrivileges(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
+    }
 }
 
 } // namespace quellary

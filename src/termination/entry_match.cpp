@@ -2,6 +2,7 @@
 
 #include "platform/file_identity.h"
 #include "platform/file_names.h"
+#include "platform/handles.h"
 #include "platform/wide_text.h"
 #include "termination/task_entry.h"
 
@@ -13,7 +14,8 @@ namespace quellary {
 
 namespace {
 
-// Deep and wide enough for any installation; a client folder set to a drive's root is not walked whole.
+// Deep and wide enough for any installation, and a client folder set to a drive's root is not walked whole: a
+// program beyond is found by where its image lies.
 constexpr int deepestFolder = 6;
 constexpr int mostFiles = 20000;
 
@@ -88,9 +90,13 @@ EntryMatch entryMatch(std::wstring_view entry) {
 }
 
 ClientFolder clientFolder(const std::wstring& folder, const std::optional<FileKey>& excluded) {
-    ClientFolder client{longPath(folder), {}, excluded};
-    if (const std::optional<FileKey> key = fileKey(client.path)) {
-        client.finalPath = key->finalPath;
+    ClientFolder client{longPath(folder), {}, {}, excluded};
+    client.shortPath = shortPath(client.path);
+    const UniqueFile opened(::CreateFileW(client.path.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (opened) {
+        client.devicePath = finalPathOf(opened.get(), FILE_NAME_NORMALIZED | VOLUME_NAME_NT);
     }
     return client;
 }

@@ -4,6 +4,7 @@
 #include "platform/file_identity.h"
 #include "platform/file_names.h"
 #include "platform/files.h"
+#include "platform/run_identity.h"
 #include "platform/wide_text.h"
 #include "program/Module1.h"
 #include "program/app_info.h"
@@ -36,6 +37,8 @@ std::vector<EntryMatch> entryMatches(const std::vector<std::string>& entries) {
 
 std::vector<Match> runningAgain(const ProcessView& view, const std::vector<TaskRecord>& tasks,
                                 const std::vector<EntryMatch>& entries, std::size_t first) {
+    // The privilege for the look alone: the kill commands started around it must not inherit it.
+    const DebugPrivilege privilege;
     std::vector<Match> seen(tasks.size(), Match::No);
     const ImageOf imageOf = view.imageOf();
     for (std::size_t i = first; i < tasks.size(); ++i) {
@@ -52,10 +55,11 @@ Unlisted unlistedRunning(const ProcessView& view, const std::vector<std::string>
     if (clientFolder.empty()) {
         return found;
     }
+    const DebugPrivilege privilege;
     const ClientFolder folder = quellary::clientFolder(wideText(clientFolder), fileKey(wideText(toolPath)));
     const std::vector<EntryMatch> files = programFilesIn(folder, view.rows());
-    for (const UnlistedProgram& program :
-         unlistedPrograms(view.rows(), view.imageOf(), entryMatches(listed), files, folder, sameFileName)) {
+    for (const UnlistedProgram& program : unlistedPrograms(view.rows(), view.imageOf(), view.placeOf(),
+                                                           entryMatches(listed), files, folder, sameFileName)) {
         found.programs.push_back(narrowText(program.path));
         if (program.pathUnread) {
             found.unread.push_back(found.programs.back());
@@ -70,6 +74,7 @@ RunOutcome checkClient(const std::vector<std::string>& list, const std::string& 
     outcome.record = std::move(record);
     stampRunRecord(outcome.record);
     try {
+        const DebugPrivilege privilege;
         const ProcessView view = lookAtProcesses();
         const ImageOf imageOf = view.imageOf();
         for (const std::string& task : list) {

@@ -171,7 +171,7 @@ RowsMatched matchOverRows(const EntryMatch& entry, const std::vector<ProcessRow>
 }
 
 std::vector<UnlistedProgram> unlistedPrograms(const std::vector<ProcessRow>& rows, const ImageOf& imageOf,
-                                              const std::vector<EntryMatch>& listed,
+                                              const ImagePlaceOf& placeOf, const std::vector<EntryMatch>& listed,
                                               const std::vector<EntryMatch>& programFiles, const ClientFolder& folder,
                                               SameName same) {
     std::vector<ProcessRow> unlisted;
@@ -195,16 +195,19 @@ std::vector<UnlistedProgram> unlistedPrograms(const std::vector<ProcessRow>& row
         if (named.contains(row.id)) {
             continue;
         }
+        const ImagePlace place = placeOf(row);
+        if (place.state != ImageLookup::State::Read ||
+            !(liesUnder(place.path, folder.path, same) || liesUnder(place.path, folder.shortPath, same) ||
+              liesUnder(place.devicePath, folder.devicePath, same))) {
+            continue;
+        }
         const ImageLookup image = imageOf(row);
-        const bool inFolder = image.state == ImageLookup::State::Read &&
-                              (liesUnder(image.path, folder.path, same) ||
-                               (image.file && liesUnder(image.file->finalPath, folder.finalPath, same)));
         const bool excluded =
             image.file && folder.excluded && sameFile(*image.file, *folder.excluded, same).value_or(false);
-        if (inFolder && !excluded && std::none_of(programs.begin(), programs.end(), [&](const UnlistedProgram& known) {
-                return same(known.path, image.path);
-            })) {
-            programs.push_back({image.path, false});
+        const std::wstring& path = image.state == ImageLookup::State::Read ? image.path : place.path;
+        if (!excluded && std::none_of(programs.begin(), programs.end(),
+                                      [&](const UnlistedProgram& known) { return same(known.path, path); })) {
+            programs.push_back({path, false});
         }
     }
     return programs;

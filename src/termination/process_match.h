@@ -85,20 +85,23 @@ struct RowsMatched {
 
 struct ClientFolder {
     std::wstring path;               // its long form
-    std::wstring finalPath;          // empty where it could not be read
+    std::wstring shortPath;          // its 8.3 form; empty where it has none
+    std::wstring devicePath;         // on its device, drive letters and links resolved; empty where unknown
     std::optional<FileKey> excluded; // the kill tool's file, which is none of the client's programs
 };
 
 // The programs of the client that the list lacks: every row that no listed entry names (Yes or Unconfirmed) and
 // that one of the client's program files names, each program once, in the order of `programFiles`. After them,
 // by their images' paths, the rows whose images lie in the client's folder that no program file names: a
-// program deeper than the walk went, or whose file was deleted or renamed while it runs. `pathUnread`: the
+// program deeper than the walk went, or whose file was deleted or renamed while it runs. Where an image lies
+// is asked of every such row, what it is only of those in the folder. `pathUnread`: the
 // row's name is that of a program file in the client's folder, but its image could not be told.
 struct UnlistedProgram {
     std::wstring path;
     bool pathUnread = false;
 };
 [[nodiscard]] std::vector<UnlistedProgram> unlistedPrograms(const std::vector<ProcessRow>& rows, const ImageOf& imageOf,
+                                                            const ImagePlaceOf& placeOf,
                                                             const std::vector<EntryMatch>& listed,
                                                             const std::vector<EntryMatch>& programFiles,
                                                             const ClientFolder& folder, SameName same);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 #include <fstream>
 #include <sstream>
@@ -285,6 +286,36 @@ void endProcessesNamed(const std::string& name) {
             ::CloseHandle(process);
         }
     }
+}
+
+std::optional<bool> debugPrivilegeOn(DWORD pid) {
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    HANDLE token = nullptr;
+    const bool opened = process != nullptr && ::OpenProcessToken(process, TOKEN_QUERY, &token);
+    if (process != nullptr) {
+        ::CloseHandle(process);
+    }
+    std::vector<std::uint64_t> buffer(1024);
+    DWORD size = 0;
+    LUID debug{};
+    const bool read = opened &&
+                      ::GetTokenInformation(token, TokenPrivileges, buffer.data(),
+                                            static_cast<DWORD>(buffer.size() * sizeof buffer[0]), &size) &&
+                      ::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &debug);
+    if (opened) {
+        ::CloseHandle(token);
+    }
+    if (!read) {
+        return std::nullopt;
+    }
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+        const LUID held = privileges->Privileges[i].Luid;
+        if (held.LowPart == debug.LowPart && held.HighPart == debug.HighPart) {
+            return (privileges->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        }
+    }
+    return false;
 }
 
 std::string taskListFile(const std::vector<std::string>& names) {

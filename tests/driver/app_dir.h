@@ -4,6 +4,7 @@
 
 #include "driver.h"
 
+#include <optional>
 #include <string>
 
 namespace driver {
@@ -85,6 +86,10 @@ private:
 // Ids of the running processes with that image name (any case), and ending them.
 std::vector<DWORD> processesNamed(const std::string& name);
 void endProcessesNamed(const std::string& name);
+
+// Whether the process's debug privilege is switched on (held and off counts as off); nothing where its token
+// cannot be read.
+std::optional<bool> debugPrivilegeOn(DWORD pid);
 
 // The task list file the tests use unless they need another: header, names, and a last line.
 std::string taskListFile(const std::vector<std::string>& names);

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,22 @@ const FileKey otherFile{{7, 2002}, L"\\\\?\\D:\\Old\\cvagent.exe"};
 // The images a test knows, by process id; any other process may not be asked.
 struct Images {
     std::map<std::uint32_t, ImageLookup> byId;
+    std::map<std::uint32_t, std::wstring> devicePaths;
     int asked = 0;
+    std::set<std::uint32_t> identified;
     ImageOf imageOf() {
         return [this](const ProcessRow& row) {
             ++asked;
+            identified.insert(row.id);
             const auto found = byId.find(row.id);
             return found == byId.end() ? ImageLookup{} : found->second;
+        };
+    }
+    ImagePlaceOf placeOf() {
+        return [this](const ProcessRow& row) {
+            const auto found = byId.find(row.id);
+            return found == byId.end() ? ImagePlace{}
+                                       : ImagePlace{found->second.state, found->second.path, devicePaths[row.id]};
         };
     }
 };
@@ -183,7 +194,8 @@ TEST(UnlistedPrograms, TheClientsProgramsNoEntryNamesAndThoseWhosePathsCannotBeR
     // Beyond the walk (too deep, or its file renamed or deleted while it runs), known by where its image lies.
     images.byId[8] = read(L"C:\\C\\a\\b\\c\\d\\e\\f\\g\\cvdeep.exe", std::nullopt);
     images.byId[9] = read(L"C:\\C\\a\\b\\c\\d\\e\\f\\g\\CVDEEP.EXE", std::nullopt);
-    images.byId[10] = read(L"Q:\\old\\cvold.exe", FileKey{{7, 50}, L"\\\\?\\D:\\Apps\\C\\old\\cvold.exe"});
+    images.byId[10] = read(L"Q:\\old\\cvold.exe", FileKey{{7, 50}, L""});
+    images.devicePaths[10] = L"\\Device\\HarddiskVolume2\\Apps\\C\\old\\cvold.exe";
     images.byId[11] = read(L"C:\\C\\endprocx.exe", FileKey{{7, 77}, L""});
     images.byId[12] = read(L"C:\\Client2\\cvtwo.exe", FileKey{{7, 78}, L""});
     const std::vector<ProcessRow> rows = {row(1, L"cvlink.exe"),  row(2, L"cvguard.exe"),   row(3, L"cvsync.exe"),
@@ -197,16 +209,17 @@ TEST(UnlistedPrograms, TheClientsProgramsNoEntryNamesAndThoseWhosePathsCannotBeR
                                                   file(L"C:\\C\\cvsync.exe", 3), file(L"C:\\C\\cvagent.exe", 1001),
                                                   file(L"C:\\C\\cvidle.exe", 4)};
     const std::vector<EntryMatch> listed = {EntryMatch::byName(L"cvagent.exe", sameAscii)};
-    const ClientFolder folder{L"C:\\C\\", L"\\\\?\\D:\\Apps\\C", FileKey{{7, 77}, L""}};
+    const ClientFolder folder{L"C:\\C\\", L"", L"\\Device\\HarddiskVolume2\\Apps\\C", FileKey{{7, 77}, L""}};
     const std::vector<UnlistedProgram> found =
-        unlistedPrograms(rows, images.imageOf(), listed, programFiles, folder, sameAscii);
+        unlistedPrograms(rows, images.imageOf(), images.placeOf(), listed, programFiles, folder, sameAscii);
     ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0].path, L"C:\\C\\cvlink.exe");
     EXPECT_FALSE(found[0].pathUnread) << "seen by its path once, though a namesake could not be asked";
     EXPECT_EQ(found[1].path, L"C:\\C\\cvguard.exe");
     EXPECT_TRUE(found[1].pathUnread);
     EXPECT_EQ(found[2].path, L"C:\\C\\a\\b\\c\\d\\e\\f\\g\\cvdeep.exe") << "once for its two processes";
-    EXPECT_EQ(found[3].path, L"Q:\\old\\cvold.exe") << "its final path lies in the folder";
+    EXPECT_EQ(found[3].path, L"Q:\\old\\cvold.exe") << "its device path lies in the folder";
+    EXPECT_FALSE(images.identified.contains(12)) << "an image elsewhere is only placed, never opened";
 
     EXPECT_EQ(pathRoot(L"C:\\x\\y.exe"), L"C:\\");
     EXPECT_EQ(pathRoot(L"\\\\fs\\apps\\y.exe"), L"\\\\fs\\apps\\");

@@ -1,8 +1,10 @@
 // The thin Win32 layer against the real system.
+#include "app_dir.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/own_file.h"
 #include "platform/program.h"
+#include "platform/run_identity.h"
 #include "platform/ui.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,19 @@ std::string tempPath(const std::string& name) {
 }
 
 } // namespace
+
+// Wine's administrator token holds the privilege switched off, as an elevated token on Windows does.
+TEST(Platform, TheDebugPrivilegeIsOnOnlyWhileAScopeLivesAndANestedScopeLeavesItAsItWas) {
+    const DWORD self = ::GetCurrentProcessId();
+    ASSERT_EQ(driver::debugPrivilegeOn(self), false);
+    {
+        const DebugPrivilege outer;
+        EXPECT_EQ(driver::debugPrivilegeOn(self), true);
+        { const DebugPrivilege inner; }
+        EXPECT_EQ(driver::debugPrivilegeOn(self), true);
+    }
+    EXPECT_EQ(driver::debugPrivilegeOn(self), false);
+}
 
 TEST(Platform, ExistenceCountsOrdinaryAndReadOnlyFilesOnly) {
     const std::string plain = tempPath("plain");

@@ -124,6 +124,7 @@ void ProgramRestart::clearAndRestart(const std::string& clientDir, const std::st
     ASSERT_TRUE(waitUntil([&] { return (again = clientWindowOtherThan(client.id())) != nullptr; }));
     DWORD againId = 0;
     ::GetWindowThreadProcessId(again, &againId);
+    EXPECT_EQ(debugPrivilegeOn(againId), false) << "the client inherited the run's privilege";
     EXPECT_TRUE(waitUntil([&] { return readFile(lock) == std::to_string(againId); }));
     EXPECT_TRUE(waitUntil([&] {
         return std::all_of(clientTasks.begin(), clientTasks.end(),

@@ -444,6 +444,14 @@ TEST_F(Termination, TasksTheRunCannotConfirmAreToldFromAWindowThatStaysLive) {
     ASSERT_TRUE(press(main, idCmdStart));
     ASSERT_TRUE(waitUntil([&] { return !isEnabled(main, idCmdStart); }));
     ASSERT_TRUE(waitUntil([&] { return processesNamed("endprocx.exe").size() == 1; }));
+    // The privilege is the looks' alone: not the waiting run's, nor inherited by the tool it started.
+    EXPECT_EQ(debugPrivilegeOn(program.id()), false);
+    std::optional<bool> toolPrivilege; // of either task's tool: the first may end at any moment
+    EXPECT_TRUE(waitUntil([&] {
+        const std::vector<DWORD> tools = processesNamed("endprocx.exe");
+        return !tools.empty() && (toolPrivilege = debugPrivilegeOn(tools.front())).has_value();
+    }));
+    EXPECT_EQ(toolPrivilege, false);
 
     // While the run waits, the help window opens and the main window answers.
     ASSERT_TRUE(press(main, idCmdOptimize));

@@ -84,9 +84,13 @@ BOOL CALLBACK closeIfOwned(HWND window, LPARAM param) {
 
 void ClosingChance::give(std::vector<HeldProcess>& processes) {
     WindowSearch search;
-    for (HeldProcess& process : processes) {
-        if (mayOwnWindows(process.pid)) {
-            search.processes.push_back(&process);
+    {
+        // Other users' modules are listed only with the privilege; it is off again before any helper starts.
+        const quellary::DebugPrivilege privilege;
+        for (HeldProcess& process : processes) {
+            if (mayOwnWindows(process.pid)) {
+                search.processes.push_back(&process);
+            }
         }
     }
     if (search.processes.empty()) {

@@ -142,43 +142,48 @@ Report killTask(const std::string& taskName) {
     KillCounts counts;
     endprocx::Handled handled;
     for (int round = 0; round <= killRounds; ++round) {
-        const quellary::ProcessView view = quellary::ProcessView::take();
-        if (view.error() != ERROR_SUCCESS) {
-            if (round == 0) {
-                return endprocx::failureReport(taskName, "process list unavailable, system error " +
-                                                             std::to_string(view.error()));
-            }
-            break;
-        }
-        // The tool's own row is none of the view's, but its callers are found from it.
-        const quellary::ProcessRow& own = view.self();
-        std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
-        for (const quellary::ProcessRow& row : view.rows()) {
-            entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
-        }
-        std::unordered_map<DWORD, quellary::Match> matches;
-        for (const quellary::RowMatch& row : quellary::matchOverRows(entry, view.rows(), view.imageOf()).named) {
-            matches.emplace(row.id, row.match);
-        }
-        const auto named = [&](const ProcessEntry& process) {
-            const auto match = matches.find(process.pid);
-            return match == matches.end() ? quellary::Match::No : match->second;
-        };
         std::vector<endprocx::HeldProcess> toEnd;
         bool newcomers = false;
-        for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
-            if (!handled.first(target)) {
-                continue;
+        {
+            // On for the look and the opening only: a handle keeps the rights it was opened with, and the helpers
+            // started for other sessions later must not inherit it where the system hands them this token.
+            const quellary::DebugPrivilege privilege;
+            const quellary::ProcessView view = quellary::ProcessView::take();
+            if (view.error() != ERROR_SUCCESS) {
+                if (round == 0) {
+                    return endprocx::failureReport(taskName, "process list unavailable, system error " +
+                                                                 std::to_string(view.error()));
+                }
+                break;
             }
-            newcomers = true;
-            if (target.kind == endprocx::TargetKind::unconfirmed) {
-                ++counts.denied; // it may be the task, but the tool may not even ask
-            } else if (round == killRounds) {
-                ++counts.stillRunning;
-            } else if (target.kind != endprocx::TargetKind::kill) {
-                ++counts.refused;
-            } else if (std::optional<endprocx::HeldProcess> process = hold(target, counts)) {
-                toEnd.push_back(std::move(*process));
+            // The tool's own row is none of the view's, but its callers are found from it.
+            const quellary::ProcessRow& own = view.self();
+            std::vector<ProcessEntry> entries{{self, own.parentId, utf8(own.name), own.created}};
+            for (const quellary::ProcessRow& row : view.rows()) {
+                entries.push_back({row.id, row.parentId, utf8(row.name), row.created});
+            }
+            std::unordered_map<DWORD, quellary::Match> matches;
+            for (const quellary::RowMatch& row : quellary::matchOverRows(entry, view.rows(), view.imageOf()).named) {
+                matches.emplace(row.id, row.match);
+            }
+            const auto named = [&](const ProcessEntry& process) {
+                const auto match = matches.find(process.pid);
+                return match == matches.end() ? quellary::Match::No : match->second;
+            };
+            for (const endprocx::Target& target : endprocx::selectTargets(entries, named, self)) {
+                if (!handled.first(target)) {
+                    continue;
+                }
+                newcomers = true;
+                if (target.kind == endprocx::TargetKind::unconfirmed) {
+                    ++counts.denied; // it may be the task, but the tool may not even ask
+                } else if (round == killRounds) {
+                    ++counts.stillRunning;
+                } else if (target.kind != endprocx::TargetKind::kill) {
+                    ++counts.refused;
+                } else if (std::optional<endprocx::HeldProcess> process = hold(target, counts)) {
+                    toEnd.push_back(std::move(*process));
+                }
             }
         }
         if (!newcomers) {
@@ -212,8 +217,6 @@ int main() {
             writeOut(endprocx::askAsHelper(*request));
             return endprocx::exitDone;
         }
-        // An administrator's elevated run reaches other users' processes only with the privilege enabled.
-        (void)quellary::enableDebugPrivilege();
         report = taskName.empty() ? endprocx::usageReport() : killTask(taskName);
     } catch (const std::bad_alloc&) {
         report = endprocx::failureReport(taskName, "out of memory");
