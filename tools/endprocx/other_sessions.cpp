@@ -1,6 +1,7 @@
 #include "other_sessions.h"
 
 #include "kill_report.h"
+#include "platform/run_identity.h"
 #include "platform/session_launch.h"
 
 #include <wtsapi32.h>
@@ -65,10 +66,15 @@ OtherSessions::OtherSessions(std::vector<HeldProcess*>& processes, quellary::Run
         return;
     }
     std::vector<std::uint32_t> sessionOf;
-    for (const HeldProcess* process : processes) {
-        // A process whose session cannot be read is asked on the tool's own desktop, as every process once was.
-        DWORD session = run.session;
-        sessionOf.push_back(::ProcessIdToSessionId(process->pid, &session) ? session : run.session);
+    {
+        // Reading the session opens the process again: another user's opens only with the privilege on, and it is
+        // off again before any helper starts.
+        const quellary::DebugPrivilege privilege;
+        for (const HeldProcess* process : processes) {
+            // A process whose session cannot be read is asked on the tool's own desktop, as every process once was.
+            DWORD session = run.session;
+            sessionOf.push_back(::ProcessIdToSessionId(process->pid, &session) ? session : run.session);
+        }
     }
     for (const SessionGroup& group : otherSessions(run.session, sessionOf)) {
         Helper asking{group.session, {}, {}, {}};
