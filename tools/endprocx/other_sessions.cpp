@@ -42,14 +42,18 @@ std::wstring ownPath() {
     }
 }
 
-// What the helper has written so far, without waiting for more.
+// What the helper has written so far, without waiting for more. The helper is the session user's own process, which
+// that user may make write without end; a whole answer is two short lines.
 std::string written(HANDLE pipe) {
+    constexpr std::size_t answerCap = 65536;
     std::string text;
     DWORD available = 0;
-    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        std::string chunk(available, '\0');
+    while (text.size() < answerCap && ::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) &&
+           available > 0) {
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(available, answerCap - text.size()));
+        std::string chunk(want, '\0');
         DWORD got = 0;
-        if (!::ReadFile(pipe, chunk.data(), available, &got, nullptr) || got == 0) {
+        if (!::ReadFile(pipe, chunk.data(), want, &got, nullptr) || got == 0) {
             break;
         }
         text.append(chunk, 0, got);
