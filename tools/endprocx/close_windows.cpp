@@ -16,9 +16,8 @@ template <class Function> Function windowFunction(HMODULE user32, const char* na
     return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)));
 }
 
-// The few window functions the tool needs, from user32 loaded at the first need. Linked, user32 would be loaded
-// at every start of the tool, for tasks with no windows too: under Wine that alone costs a console program about
-// 50 ms, and finding the desktop's windows as much again.
+// Loaded at the first need: linked, user32 would cost every start of the tool, windowless tasks' too, about 50 ms
+// under Wine, and finding the desktop's windows as much again.
 struct WindowFunctions {
     decltype(&::EnumWindows) enumWindows = nullptr;
     decltype(&::GetWindowThreadProcessId) windowProcess = nullptr;

@@ -30,9 +30,8 @@ using endprocx::Report;
 
 using quellary::UniqueHandle;
 
-// Each process told to end gets this long to go: long enough for a process that is busy in the kernel, short
-// enough that a caller waiting for the result file is not kept long when something cannot be ended. One process
-// stuck (in I/O on a dead share, say) uses up its own bound, not that of processes found after it.
+// Long enough for a process busy in the kernel, short enough that a caller waiting for the result file is not kept
+// long; a process stuck in I/O on a dead share uses up its own bound, not that of processes found after it.
 constexpr ULONGLONG processBoundMs = 5000;
 // The whole task stays well within the bound the program gives the tool (30 s).
 constexpr ULONGLONG taskBoundMs = 20000;
@@ -43,9 +42,8 @@ constexpr ULONGLONG closeBoundMs = 2000;
 // reports the newcomers as still running instead of chasing them for ever.
 constexpr int killRounds = 3;
 
-// The system's names are UTF-16; the logic sees UTF-8, which holds every letter of them whatever the process's
-// code page (the ANSI functions would turn letters outside it into '?'). An unpaired surrogate, which a file name
-// may hold but UTF-8 cannot, becomes U+FFFD.
+// UTF-8 holds every letter of the system's UTF-16 names, where the ANSI functions would turn those outside the code
+// page into '?'. An unpaired surrogate, which a file name may hold, becomes U+FFFD.
 std::string utf8(std::wstring_view text) {
     return quellary::narrowText(text, CP_UTF8);
 }
@@ -68,9 +66,8 @@ int& unterminated(DWORD error, KillCounts& counts) noexcept {
     return error == ERROR_ACCESS_DENIED ? counts.denied : counts.failed;
 }
 
-// Opens a process as soon as it is chosen, so that everything after the look reaches it through one handle. A
-// process that may not be ended may still be asked to close. Nothing, with the outcome counted at once, where it
-// has ended meanwhile or cannot be opened.
+// Everything after the look reaches the process through this handle, so that its id cannot pass to another
+// meanwhile. One that may not be ended may still be asked to close. Nothing where it is counted at once.
 std::optional<endprocx::HeldProcess> hold(const endprocx::Target& target, KillCounts& counts) {
     constexpr DWORD ask = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
     UniqueHandle process(::OpenProcess(ask | PROCESS_TERMINATE, FALSE, target.pid));

@@ -30,18 +30,10 @@ std::string quoted(std::string_view taskName) {
 
 } // namespace
 
-// The name reaches the tool as "cmd /c endprocx.exe <name> > file". The interpreter removes the redirection and
-// hands over the rest of its line as it stands, including the blank that stood before ">", so the tool sees
-// "endprocx.exe <name> " with runs of blanks inside the name intact. On an unquoted name the interpreter has
-// acted first: "&", "|", "<" and ">" end the command there, "^" escapes the next character and disappears, and
-// %variable% is replaced by its value (inside quotes as well). A caller that quotes the name keeps & | < > ^
-// intact, and then the quotes reach the tool too.
-// So: everything after the program token, verbatim, with blanks and tabs trimmed at both ends (the leading one is
-// the separator, the trailing one the interpreter's; no Windows file name ends in a blank), and then one pair of
-// double quotes dropped if it wraps the whole of it. A quote anywhere else stays: no file name can hold one, so
-// such a name matches nothing, whereas dropping it would turn the name into that of another program. Splitting
-// into arguments and joining them with single blanks would lose runs of blanks, and the runtime's argument rules
-// give quotes and backslashes meanings that they do not have in a file name.
+// "cmd /c endprocx.exe <name> > file" hands over the rest of its line as it stands, the blank before ">" and runs
+// of blanks inside the name included, having already acted on & | < > ^ and %variables% where the name is unquoted.
+// Splitting into arguments would lose those runs and give quotes and backslashes meanings they have in no file
+// name. A quote that does not wrap the whole name stays, so that such a name matches nothing rather than another.
 std::string taskNameFromCommandLine(std::string_view commandLine) {
     std::size_t tail = 0;
     if (commandLine.starts_with('"')) {
@@ -66,13 +58,9 @@ bool sameImageName(std::string_view a, std::string_view b) noexcept {
     return quellary::sameIgnoringAsciiCase(a, b);
 }
 
-// Parent ids are never updated when a parent ends, and Windows hands the id of an ended process to a new one: the
-// process now holding a parent's id may be a stranger. A true ancestor was created no later than any of its
-// descendants, so a "parent" created after the nearest process below it with a known creation time is such a
-// stranger, and the walk stops there: nothing above it started the tool either. Equal times are followed, as a
-// child can be created within the same clock tick as its parent. An unknown time (0: the process could not be
-// opened) proves nothing, and the link is followed: a stranger taken for a caller is only spared, whereas a caller
-// taken for a stranger would be ended. A reused id can also close a loop, so the walk stops at any repeat.
+// A parent's id may since have passed to a stranger. A true ancestor was created no later than the nearest process
+// below it with a known time (equal times within one clock tick), so the walk stops at a later "parent" and at any
+// repeat. An unknown time is followed: a stranger taken for a caller is only spared, the reverse would be ended.
 std::vector<std::uint32_t> callerChain(std::uint32_t selfPid, const std::vector<ProcessEntry>& processes) {
     std::unordered_map<std::uint32_t, const ProcessEntry*> byPid;
     for (const ProcessEntry& p : processes) {

@@ -1,6 +1,7 @@
 #include "other_sessions.h"
 
 #include "kill_report.h"
+#include "platform/run_identity.h"
 #include "platform/session_launch.h"
 
 #include <wtsapi32.h>
@@ -41,14 +42,18 @@ std::wstring ownPath() {
     }
 }
 
-// What the helper has written so far, without waiting for more.
+// What the helper has written so far, without waiting for more. The helper is the session user's own process, which
+// that user may make write without end; a whole answer is two short lines.
 std::string written(HANDLE pipe) {
+    constexpr std::size_t answerCap = 65536;
     std::string text;
     DWORD available = 0;
-    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        std::string chunk(available, '\0');
+    while (text.size() < answerCap && ::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) &&
+           available > 0) {
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(available, answerCap - text.size()));
+        std::string chunk(want, '\0');
         DWORD got = 0;
-        if (!::ReadFile(pipe, chunk.data(), available, &got, nullptr) || got == 0) {
+        if (!::ReadFile(pipe, chunk.data(), want, &got, nullptr) || got == 0) {
             break;
         }
         text.append(chunk, 0, got);
@@ -65,10 +70,15 @@ OtherSessions::OtherSessions(std::vector<HeldProcess*>& processes, quellary::Run
         return;
     }
     std::vector<std::uint32_t> sessionOf;
-    for (const HeldProcess* process : processes) {
-        // A process whose session cannot be read is asked on the tool's own desktop, as every process once was.
-        DWORD session = run.session;
-        sessionOf.push_back(::ProcessIdToSessionId(process->pid, &session) ? session : run.session);
+    {
+        // Reading the session opens the process again: another user's opens only with the privilege on, and it is
+        // off again before any helper starts.
+        const quellary::DebugPrivilege privilege;
+        for (const HeldProcess* process : processes) {
+            // A process whose session cannot be read is asked on the tool's own desktop, as every process once was.
+            DWORD session = run.session;
+            sessionOf.push_back(::ProcessIdToSessionId(process->pid, &session) ? session : run.session);
+        }
     }
     for (const SessionGroup& group : otherSessions(run.session, sessionOf)) {
         Helper asking{group.session, {}, {}, {}};
