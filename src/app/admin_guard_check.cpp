@@ -25,6 +25,10 @@ std::optional<MessageText> refusalFor(GuardedPart part, const std::string& path)
     std::string finalPath;
     const std::optional<Protection> protection = protectionOf(path, &error, &finalPath);
     std::vector<std::string> wrongs = wrongsOf(protection, error, othersMayChange);
+    // Where it really lies decides which folders above could replace it: untold, none of them can be cleared.
+    if (protection && finalPath.empty()) {
+        wrongs.emplace_back("the folder it really lies in could not be told, so the folders above it were not checked");
+    }
     // Whoever may replace a folder above it may replace it, wherever the path leads. The parts share their folders,
     // and a folder found closed, with every one above it, is not read again.
     static std::set<std::string> closed;

@@ -7,6 +7,7 @@
 #include "platform/common_controls.h"
 #include "platform/files.h"
 #include "platform/program.h"
+#include "platform/standard_output.h"
 #include "platform/ui.h"
 #include "program/app_info.h"
 #include "termination/current_item.h"
@@ -46,6 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A library planted beside the program must not run with its rights: every library loaded from here on, by us
     // or by the system's own libraries on our behalf, comes from the system folder alone.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    takeStandardOutput();
     setApplicationTitle(appTitle);
     setUnexpectedFailureHandler(endOnUnexpectedFailure);
     const Mode mode = modeFor(argumentText());

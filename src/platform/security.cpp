@@ -1,7 +1,9 @@
 #include "platform/security.h"
 
+#include "platform/file_identity.h"
 #include "platform/handles.h"
 #include "platform/run_identity.h"
+#include "platform/wide_text.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -111,14 +113,7 @@ std::optional<Protection> protectionOf(const std::string& path, FileError* error
         return std::nullopt;
     }
     if (finalPath != nullptr) {
-        std::string final(MAX_PATH, '\0');
-        DWORD length = 0;
-        while ((length = ::GetFinalPathNameByHandleA(object.get(), final.data(), static_cast<DWORD>(final.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)) >= final.size()) {
-            final.resize(length + 1);
-        }
-        final.resize(length);
-        *finalPath = readablePath(final);
+        *finalPath = readablePath(narrowText(finalPathOf(object.get(), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)));
     }
     const UniqueLocalMemory owned(descriptor);
     // The token's user does not change while the program runs.

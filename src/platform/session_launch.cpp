@@ -127,12 +127,20 @@ SessionProgram startInUserSession(std::uint32_t session, const std::wstring& app
     // The caller's folder may be one the user cannot enter.
     wchar_t folder[MAX_PATH] = {};
     const UINT folderLength = ::GetSystemDirectoryW(folder, MAX_PATH);
+    // The user's process gets none of the caller's environment, which a deployment agent may fill with what is not
+    // the user's to read; the system folder's root is all the program needs.
+    wchar_t windows[MAX_PATH] = {};
+    const UINT windowsLength = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring environment = L"SystemRoot=";
+    environment.append(windows, windowsLength < MAX_PATH ? windowsLength : 0).push_back(L'\0');
+    environment.push_back(L'\0');
     PROCESS_INFORMATION info{};
     const auto start = [&](DWORD flags) {
-        return ::CreateProcessAsUserW(token, application.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      flags | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
-                                      folderLength > 0 && folderLength < MAX_PATH ? folder : nullptr,
-                                      &startup.StartupInfo, &info) != FALSE;
+        return ::CreateProcessAsUserW(
+                   token, application.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                   flags | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT | CREATE_UNICODE_ENVIRONMENT,
+                   environment.data(), folderLength > 0 && folderLength < MAX_PATH ? folder : nullptr,
+                   &startup.StartupInfo, &info) != FALSE;
     };
     // A job holds processes of one session only: a caller in a job (its own, or an agent's) starts the program
     // outside it where the job allows, and else tries within it, which only a job that lets go of its children

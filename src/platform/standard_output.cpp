@@ -8,14 +8,32 @@
 
 namespace quellary {
 
+namespace {
+
+// Judged once, before the program opens anything of its own: a parent may pass its handle's value without the
+// handle, and that value could later name a file the program opened itself. A window program started from a console
+// may be handed that console's handle, which nobody reads back.
+HANDLE recordOutput() noexcept {
+    static const HANDLE out = [] {
+        const HANDLE given = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        if (given == nullptr || given == INVALID_HANDLE_VALUE) {
+            return HANDLE{nullptr};
+        }
+        const DWORD type = ::GetFileType(given);
+        return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ? given : HANDLE{nullptr};
+    }();
+    return out;
+}
+
+} // namespace
+
+void takeStandardOutput() noexcept {
+    (void)recordOutput();
+}
+
 void writeToStandardOutput(std::string_view text) noexcept try {
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    // A window program started from a console may be handed that console's handle, which nobody reads back.
-    const DWORD type = ::GetFileType(out);
-    if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
+    const HANDLE out = recordOutput();
+    if (out == nullptr) {
         return;
     }
     const std::string bytes = utf8FromActiveCodePage(text);

@@ -101,8 +101,10 @@ bool terminate(HANDLE process, KillCounts& counts) {
     }
     if (!::TerminateProcess(process, 1)) {
         const DWORD error = ::GetLastError();
-        // A process that is already exiting refuses to be terminated with access denied.
-        ++(endprocx::hasEnded(process) ? counts.ended : unterminated(error, counts));
+        // A process that is already exiting refuses to be terminated with access denied, and is not yet ended: a
+        // window that was asked to close may be tearing down right at the bound.
+        const bool exiting = error == ERROR_ACCESS_DENIED && ::WaitForSingleObject(process, 250) == WAIT_OBJECT_0;
+        ++(exiting || endprocx::hasEnded(process) ? counts.ended : unterminated(error, counts));
         return false;
     }
     return true;
