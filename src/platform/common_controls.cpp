@@ -1,20 +1,18 @@
 #include "platform/common_controls.h"
 
+#include "platform/system_library.h"
+
 namespace quellary {
 
 namespace {
 
-template <typename Function> Function find(HMODULE module, const char* name) {
-    return module == nullptr ? nullptr
-                             : reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 struct CommonControls {
     HMODULE module = ::LoadLibraryW(L"comctl32.dll"); // held for the program's life
-    decltype(&::InitCommonControlsEx) init = find<decltype(init)>(module, "InitCommonControlsEx");
-    decltype(&::ImageList_Create) create = find<decltype(create)>(module, "ImageList_Create");
-    decltype(&::ImageList_ReplaceIcon) replaceIcon = find<decltype(replaceIcon)>(module, "ImageList_ReplaceIcon");
-    decltype(&::ImageList_Destroy) destroy = find<decltype(destroy)>(module, "ImageList_Destroy");
+    decltype(&::InitCommonControlsEx) init = exportedFunction<decltype(init)>(module, "InitCommonControlsEx");
+    decltype(&::ImageList_Create) create = exportedFunction<decltype(create)>(module, "ImageList_Create");
+    decltype(&::ImageList_ReplaceIcon) replaceIcon =
+        exportedFunction<decltype(replaceIcon)>(module, "ImageList_ReplaceIcon");
+    decltype(&::ImageList_Destroy) destroy = exportedFunction<decltype(destroy)>(module, "ImageList_Destroy");
 };
 
 const CommonControls& commonControls() {

@@ -3,6 +3,7 @@
 #include "platform/process_image.h"
 #include "platform/run_identity.h"
 #include "platform/system_information.h"
+#include "platform/system_library.h"
 
 #include <algorithm>
 #include <optional>
@@ -55,17 +56,15 @@ std::uint32_t idOf(HANDLE id) {
 
 // The ids of the processes of every session that run as this run's user; nothing where the system cannot say.
 // Asked of the session service, which tells each process's user without a handle to it; its library is no
-// known one, so it is loaded from the system folder only, and only by a run that needs it.
+// known one, so it is loaded only by a run that needs it.
 std::optional<std::unordered_set<std::uint32_t>> ownUsersProcesses() {
     using EnumerateFn = BOOL(WINAPI*)(HANDLE, DWORD*, DWORD, LPWSTR*, DWORD*);
     using FreeFn = BOOL(WINAPI*)(int, PVOID, ULONG);
     constexpr DWORD anySession = 0xFFFFFFFE;
     constexpr int processInfoLevel1 = 1;
-    static const HMODULE library = ::LoadLibraryExW(L"wtsapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const auto enumerate = reinterpret_cast<EnumerateFn>(
-        reinterpret_cast<void*>(library ? ::GetProcAddress(library, "WTSEnumerateProcessesExW") : nullptr));
-    const auto release = reinterpret_cast<FreeFn>(
-        reinterpret_cast<void*>(library ? ::GetProcAddress(library, "WTSFreeMemoryExW") : nullptr));
+    static const HMODULE library = systemLibrary(L"wtsapi32.dll");
+    const auto enumerate = exportedFunction<EnumerateFn>(library, "WTSEnumerateProcessesExW");
+    const auto release = exportedFunction<FreeFn>(library, "WTSFreeMemoryExW");
     std::vector<BYTE> user = tokenUser();
     const PSID self = sidOf(user);
     DWORD level = 1;

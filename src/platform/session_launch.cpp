@@ -1,5 +1,7 @@
 #include "platform/session_launch.h"
 
+#include "platform/system_library.h"
+
 #include <wtsapi32.h>
 
 #include <vector>
@@ -8,26 +10,20 @@ namespace quellary {
 
 namespace {
 
-template <class Function> Function exported(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 struct TerminalServices {
     decltype(&::WTSQueryUserToken) queryUserToken = nullptr;
     decltype(&::WTSQuerySessionInformationW) querySession = nullptr;
     decltype(&::WTSFreeMemory) freeMemory = nullptr;
 };
 
-// Loaded at the first need, from the system folder only: not a known DLL, it would otherwise be looked for
-// beside the program first, where whoever may write that folder could plant one.
+// Loaded at the first need.
 const TerminalServices& terminalServices() {
     static const TerminalServices functions = [] {
         TerminalServices f;
-        if (const HMODULE dll = ::LoadLibraryExW(L"wtsapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-            f.queryUserToken = exported<decltype(f.queryUserToken)>(dll, "WTSQueryUserToken");
-            f.querySession = exported<decltype(f.querySession)>(dll, "WTSQuerySessionInformationW");
-            f.freeMemory = exported<decltype(f.freeMemory)>(dll, "WTSFreeMemory");
-        }
+        const HMODULE dll = systemLibrary(L"wtsapi32.dll");
+        f.queryUserToken = exportedFunction<decltype(f.queryUserToken)>(dll, "WTSQueryUserToken");
+        f.querySession = exportedFunction<decltype(f.querySession)>(dll, "WTSQuerySessionInformationW");
+        f.freeMemory = exportedFunction<decltype(f.freeMemory)>(dll, "WTSFreeMemory");
         return f;
     }();
     return functions;

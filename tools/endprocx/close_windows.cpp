@@ -2,6 +2,7 @@
 
 #include "other_sessions.h"
 #include "platform/run_identity.h"
+#include "platform/system_library.h"
 
 #include <tlhelp32.h>
 
@@ -11,10 +12,6 @@
 namespace endprocx {
 
 namespace {
-
-template <class Function> Function windowFunction(HMODULE user32, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)));
-}
 
 // Loaded at the first need: linked, user32 would cost every start of the tool, windowless tasks' too, about 50 ms
 // under Wine, and finding the desktop's windows as much again.
@@ -28,12 +25,11 @@ struct WindowFunctions {
 const WindowFunctions* windowFunctions() {
     static const WindowFunctions functions = [] {
         WindowFunctions f;
-        if (const HMODULE user32 = ::LoadLibraryW(L"user32.dll")) {
-            f.enumWindows = windowFunction<decltype(f.enumWindows)>(user32, "EnumWindows");
-            f.windowProcess = windowFunction<decltype(f.windowProcess)>(user32, "GetWindowThreadProcessId");
-            f.isVisible = windowFunction<decltype(f.isVisible)>(user32, "IsWindowVisible");
-            f.post = windowFunction<decltype(f.post)>(user32, "PostMessageW");
-        }
+        const HMODULE user32 = quellary::systemLibrary(L"user32.dll");
+        f.enumWindows = quellary::exportedFunction<decltype(f.enumWindows)>(user32, "EnumWindows");
+        f.windowProcess = quellary::exportedFunction<decltype(f.windowProcess)>(user32, "GetWindowThreadProcessId");
+        f.isVisible = quellary::exportedFunction<decltype(f.isVisible)>(user32, "IsWindowVisible");
+        f.post = quellary::exportedFunction<decltype(f.post)>(user32, "PostMessageW");
         return f;
     }();
     const bool complete = functions.enumWindows && functions.windowProcess && functions.isVisible && functions.post;
